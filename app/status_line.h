@@ -1,0 +1,17 @@
+#pragma once
+// The status text in the second part of 状态条1. Every message replaces it, except the
+// results of a sequence (startup, hotkey registration, export), which are appended.
+#include "app/text_tools.h"
+#include "platform/form.h"
+
+class StatusLine {
+public:
+    explicit StatusLine(platform::Form& form);
+
+    void setText(const Text& text);
+    Text text() const;
+    void append(const Text& text);
+
+private:
+    platform::Form& m_form;
+};

@@ -1,0 +1,5 @@
+if(TARGET ozmira_layout)
+  add_library(ozmira_test_support STATIC ${CMAKE_CURRENT_LIST_DIR}/fake_form.cpp)
+  target_include_directories(ozmira_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(ozmira_test_support PUBLIC ozmira_layout)
+endif()
