@@ -1,0 +1,11 @@
+#pragma once
+// Base64 (RFC 4648 alphabet, "=" padding, no line breaks) for request forms.
+#include "app/text_tools.h"
+
+class Base64 {
+public:
+    static Text Encode(const Bytes& bytes);
+    // UrlEncode(Encode(bytes), true, true) in one pass with one exact-size allocation:
+    // the image of every recognition goes through this, and it is megabytes long.
+    static Text EncodeUrlEncoded(const Bytes& bytes);
+};
