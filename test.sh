@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program twice (Release, and with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs the whole test suite headless in each build.
+set -euo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+"$top/scripts/setup.sh" --tests
+"$top/scripts/build.sh" "$top/build/test-release" Release
+"$top/scripts/build.sh" "$top/build/test-asan" RelWithDebInfo -DOZMIRA_SANITIZE=ON
+status=0
+"$top/scripts/headless.sh" ctest --test-dir "$top/build/test-release" --output-on-failure -j2 || status=1
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:suppressions=$top/tests/asan.supp" \
+LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  "$top/scripts/headless.sh" ctest --test-dir "$top/build/test-asan" --output-on-failure -j2 || status=1
+exit $status
