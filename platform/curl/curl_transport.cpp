@@ -1,0 +1,363 @@
+#include "platform/curl/curl_transport.h"
+
+#include <string_view>
+#include <vector>
+
+#include <curl/curl.h>
+
+#include "platform/curl/curl_cookie_jar.h"
+#include "platform/curl/curl_handle_pool.h"
+
+namespace {
+
+// Redirects are followed here rather than by libcurl: the first request line carries the
+// caller's path verbatim (CURLOPT_REQUEST_TARGET), which libcurl would repeat on every hop.
+constexpr int kMaxRedirects = 20;
+
+struct Received {
+    std::string headers;
+    bool headersComplete = false;
+    std::string body;
+};
+
+size_t onHeaderLine(char* data, size_t size, size_t count, void* user) {
+    auto* received = static_cast<Received*>(user);
+    std::string_view line(data, size * count);
+    // Each status line (an interim 1xx reply included) begins a new block.
+    if (line.starts_with("HTTP/")) {
+        received->headers.clear();
+        received->headersComplete = false;
+    }
+    if (received->headersComplete) {
+        return size * count;  // trailers of a chunked body are not part of the block
+    }
+    while (line.ends_with('\n') || line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    received->headers.append(line).append("\r\n");
+    received->headersComplete = line.empty();
+    return size * count;
+}
+
+size_t onBody(char* data, size_t size, size_t count, void* user) {
+    static_cast<Received*>(user)->body.append(data, size * count);
+    return size * count;
+}
+
+bool startsWithName(std::string_view line, std::string_view name) {
+    if (line.size() <= name.size() || line[name.size()] != ':') {
+        return false;
+    }
+    for (size_t i = 0; i < name.size(); ++i) {
+        char a = line[i], b = name[i];
+        if ((a | 0x20) != (b | 0x20)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The block's lines; a bare CR or LF also ends a line, so no text can smuggle one in.
+std::vector<std::string_view> linesOf(std::string_view block) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    while (start <= block.size()) {
+        size_t end = block.find_first_of("\r\n", start);
+        std::string_view line =
+            block.substr(start, end == std::string_view::npos ? end : end - start);
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+        if (end == std::string_view::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool hasLine(const std::vector<std::string_view>& lines, std::string_view name) {
+    for (std::string_view line : lines) {
+        if (startsWithName(line, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The caller's lines in their order. libcurl drops a line whose value is blank unless it
+// is written "Name;", and leaves out its own Accept, Content-Type and Expect lines when
+// the list names them with no value.
+curl_slist* headerList(const std::string& block) {
+    const std::vector<std::string_view> lines = linesOf(block);
+    curl_slist* list = nullptr;
+    auto add = [&list](const std::string& line) {
+        if (curl_slist* longer = curl_slist_append(list, line.c_str())) {
+            list = longer;
+        }
+    };
+    for (std::string_view line : lines) {
+        size_t colon = line.find(':');
+        if (colon == std::string_view::npos || colon == 0) {
+            continue;  // not a header line; it cannot travel
+        }
+        if (line.find_first_not_of(" \t", colon + 1) == std::string_view::npos) {
+            add(std::string(line.substr(0, colon)) + ";");
+        } else {
+            add(std::string(line));
+        }
+    }
+    for (std::string_view name : {"Accept", "Content-Type", "Expect"}) {
+        if (!hasLine(lines, name)) {
+            add(std::string(name) + ":");
+        }
+    }
+    return list;
+}
+
+std::string headerValue(const std::string& block, std::string_view name) {
+    for (std::string_view line : linesOf(block)) {
+        if (startsWithName(line, name)) {
+            std::string_view value = line.substr(name.size() + 1);
+            size_t first = value.find_first_not_of(" \t");
+            size_t last = value.find_last_not_of(" \t");
+            return first == std::string_view::npos
+                       ? std::string()
+                       : std::string(value.substr(first, last - first + 1));
+        }
+    }
+    return {};
+}
+
+std::string originOf(const platform::HttpWireRequest& request) {
+    return std::string(request.secure ? "https://" : "http://") + request.host + ":" +
+           std::to_string(request.port);
+}
+
+// The address a Location value leads to, resolved against the address it came from.
+std::string resolveLocation(const std::string& from, const std::string& fallbackBase,
+                            const std::string& location) {
+    std::string resolved;
+    CURLU* url = curl_url();
+    if (!url) {
+        return resolved;
+    }
+    if (curl_url_set(url, CURLUPART_URL, from.c_str(), CURLU_PATH_AS_IS) != CURLUE_OK) {
+        curl_url_set(url, CURLUPART_URL, fallbackBase.c_str(), 0);
+    }
+    char* text = nullptr;
+    if (curl_url_set(url, CURLUPART_URL, location.c_str(), CURLU_URLENCODE | CURLU_ALLOW_SPACE) ==
+            CURLUE_OK &&
+        curl_url_get(url, CURLUPART_URL, &text, 0) == CURLUE_OK) {
+        resolved = text;
+    }
+    curl_free(text);
+    curl_url_cleanup(url);
+    return resolved;
+}
+
+// Failures that leave nothing sent: the server (or the proxy) was never reached.
+bool failedBeforeSending(CURLcode code) {
+    switch (code) {
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_FAILED_INIT:
+        case CURLE_URL_MALFORMAT:
+        case CURLE_NOT_BUILT_IN:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_OUT_OF_MEMORY:
+        case CURLE_BAD_FUNCTION_ARGUMENT:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_ENGINE_NOTFOUND:
+        case CURLE_SSL_ENGINE_SETFAILED:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ENGINE_INITFAILED:
+        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_PROXY:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void setMethod(CURL* handle, std::string_view verb, const std::string& body) {
+    curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, nullptr);
+    if (verb == "GET") {
+        curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+        return;
+    }
+    if (verb == "HEAD") {
+        // No body is read back; one given is still sent, under the HEAD verb.
+        curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+        if (body.empty()) {
+            return;
+        }
+        curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, "HEAD");
+    } else {
+        curl_easy_setopt(handle, CURLOPT_NOBODY, 0L);
+        curl_easy_setopt(handle, CURLOPT_POST, 1L);
+    }
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, body.data());
+}
+
+std::vector<std::string> cookieLines(CURL* handle) {
+    std::vector<std::string> lines;
+    curl_slist* list = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_COOKIELIST, &list) == CURLE_OK) {
+        for (curl_slist* item = list; item; item = item->next) {
+            lines.emplace_back(item->data);
+        }
+    }
+    curl_slist_free_all(list);
+    return lines;
+}
+
+}  // namespace
+
+CurlTransport::CurlTransport(std::string caFile)
+    : m_pool(std::make_unique<CurlHandlePool>()), m_cookies(std::make_unique<CurlCookieJar>()) {
+    m_settings.caFile = std::move(caFile);
+}
+
+CurlTransport::~CurlTransport() = default;
+
+void CurlTransport::setCaFile(std::string caFile) {
+    std::lock_guard lock(m_mutex);
+    m_settings.caFile = std::move(caFile);
+}
+
+void CurlTransport::setTimeLimits(long connectSeconds, long stallSeconds) {
+    std::lock_guard lock(m_mutex);
+    m_settings.connectSeconds = connectSeconds;
+    m_settings.stallSeconds = stallSeconds;
+}
+
+CurlTransport::Settings CurlTransport::settings() const {
+    std::lock_guard lock(m_mutex);
+    return m_settings;
+}
+
+platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireRequest& request) {
+    platform::HttpWireResponse response;
+    const Settings limits = settings();
+    const std::string origin = originOf(request);
+    const std::string poolKey = origin + " " + request.proxy;
+    const bool withCookies = request.automaticCookies;
+    CURL* handle = m_pool->acquire(poolKey, withCookies);
+    if (!handle) {
+        return response;
+    }
+
+    Received received;
+    curl_slist* headers = headerList(request.headers);
+    const std::string agent = request.userAgent.substr(0, request.userAgent.find_first_of("\r\n"));
+    std::string proxy = request.proxy;
+    if (!proxy.empty() && proxy.find("://") == std::string::npos) {
+        proxy.insert(0, "http://");
+    }
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+    curl_easy_setopt(handle, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!limits.caFile.empty()) {
+        curl_easy_setopt(handle, CURLOPT_CAINFO, limits.caFile.c_str());
+        curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
+    }
+    // An empty proxy text also keeps libcurl from taking one from the environment.
+    curl_easy_setopt(handle, CURLOPT_PROXY, proxy.c_str());
+    curl_easy_setopt(handle, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &onHeaderLine);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &received);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &onBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &received);
+
+    std::vector<std::string> cookiesBefore;
+    if (withCookies) {
+        cookiesBefore = m_cookies->snapshot();
+        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+        curl_easy_setopt(handle, CURLOPT_COOKIELIST, "ALL");
+        for (const std::string& line : cookiesBefore) {
+            curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
+        }
+    }
+
+    // A plain request through a proxy names the whole address in its request line.
+    std::string target = request.path;
+    if (!proxy.empty() && !request.secure) {
+        target = "http://" + request.host +
+                 (request.port == 80 ? std::string() : ":" + std::to_string(request.port)) +
+                 request.path;
+    }
+    std::string verb = request.verb;
+    std::string body = request.body;
+    std::string url = origin + "/";
+    std::string address = origin + request.path;  // what a relative Location is read against
+    CURLcode code = CURLE_OK;
+    int hop = 0;
+    for (;; ++hop) {
+        received = Received();
+        curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(handle, CURLOPT_REQUEST_TARGET, hop == 0 ? target.c_str() : nullptr);
+        setMethod(handle, verb, body);
+        code = curl_easy_perform(handle);
+        long status = 0;
+        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+        const bool redirect =
+            status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+        if (code != CURLE_OK || !request.followRedirects || !redirect) {
+            break;
+        }
+        const std::string location = headerValue(received.headers, "Location");
+        const std::string next =
+            location.empty() ? location : resolveLocation(address, url, location);
+        if (next.empty()) {
+            break;  // nowhere to go: the redirect itself is the answer
+        }
+        if (hop == kMaxRedirects) {
+            code = CURLE_TOO_MANY_REDIRECTS;
+            break;
+        }
+        // As browsers do: 303 always, 301 and 302 after a POST, continue with a GET.
+        if ((status == 303 && verb != "HEAD") ||
+            ((status == 301 || status == 302) && verb == "POST")) {
+            verb = "GET";
+            body.clear();
+        }
+        url = address = next;
+    }
+
+    long requestSize = 0;
+    curl_easy_getinfo(handle, CURLINFO_REQUEST_SIZE, &requestSize);
+    response.connected =
+        code == CURLE_OK || hop > 0 || (!failedBeforeSending(code) && requestSize > 0);
+    response.ok = code == CURLE_OK;
+    if (received.headersComplete) {
+        response.headers = std::move(received.headers);
+    }
+    if (response.ok) {
+        response.body = std::move(received.body);
+    }
+    if (withCookies) {
+        m_cookies->update(cookiesBefore, cookieLines(handle));
+    }
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);
+    curl_slist_free_all(headers);
+    m_pool->release(handle, poolKey, withCookies);
+    return response;
+}
