@@ -73,6 +73,9 @@ const Window& window();
 const std::vector<Control>& controls();
 // nullptr when no control has that name.
 const Control* find(const std::string& name);
+// The control with the tag; a control of another kind than expected, or no control, is a
+// program error (std::logic_error).
+const Control& findByTag(int tag, Kind expected);
 const std::vector<std::string>& tabPages(const std::string& tabControl);
 const std::vector<StatusPart>& statusParts(const std::string& statusBar);
 const std::vector<Menu>& menus();

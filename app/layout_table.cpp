@@ -1,5 +1,6 @@
 // The main window's controls at design size (client area 896 x 676).
 #include <map>
+#include <stdexcept>
 
 #include "app/control_names.h"
 #include "app/language_codes.h"
@@ -179,6 +180,15 @@ const Control* find(const std::string& name) {
     }();
     auto it = index.find(name);
     return it == index.end() ? nullptr : &controls()[it->second];
+}
+
+const Control& findByTag(int tag, Kind expected) {
+    for (const Control& c : controls()) {
+        if (c.tag != tag) continue;
+        if (c.kind != expected) throw std::logic_error("control " + c.name + " has another kind");
+        return c;
+    }
+    throw std::logic_error("no control with tag " + std::to_string(tag));
 }
 
 const std::vector<std::string>& tabPages(const std::string& tabControl) {

@@ -22,12 +22,7 @@ MainWindow::MainWindow(AppState& state, platform::Form& form, platform::Clipboar
     : m_state(state), m_form(form), m_clipboard(clipboard), m_status(form), m_table(form) {}
 
 const layout::Control& MainWindow::findByTag(int tag, layout::Kind expected) const {
-    for (const layout::Control& c : layout::controls()) {
-        if (c.tag != tag) continue;
-        if (c.kind != expected) throw std::logic_error("control " + c.name + " has another kind");
-        return c;
-    }
-    throw std::logic_error("no control with tag " + std::to_string(tag));
+    return layout::findByTag(tag, expected);
 }
 
 void MainWindow::onCreated() {
@@ -40,7 +35,7 @@ void MainWindow::onCreated() {
     if (m_services.registerHotkeys) m_services.registerHotkeys();
     m_table.resetLayout();
     loadKeyProfiles();
-    if (m_services.showUpdateNotice) m_services.showUpdateNotice();
+    showUpdateNotice();
     if (m_services.fetchToken) m_services.fetchToken();
     computeExportProfilePath();
     if (m_services.loadExportProfile) m_services.loadExportProfile();

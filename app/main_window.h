@@ -10,6 +10,7 @@
 #include "app/results_table.h"
 #include "app/settings_store.h"
 #include "app/status_line.h"
+#include "net/http_client.h"
 #include "platform/clipboard.h"
 #include "platform/form.h"
 
@@ -20,8 +21,6 @@ struct MainWindowServices {
     std::function<void()> loadServicePieces;
     // Startup step 5 and after the settings page is saved.
     std::function<void()> registerHotkeys;
-    // Startup step 8.
-    std::function<void()> showUpdateNotice;
     // Startup step 9 and every choice in 组合框key.
     std::function<void()> fetchToken;
     // Startup step 10, after the export profile path has been computed.
@@ -39,10 +38,14 @@ public:
     MainWindow(AppState& state, platform::Form& form, platform::Clipboard& clipboard);
 
     void setServices(MainWindowServices services) { m_services = std::move(services); }
+    // The network client of the update notice; without one the notice reports failure.
+    void setHttpClient(HttpClient* http) { m_http = http; }
 
     // The control with the tag; a control of another kind than expected is a program error.
     const layout::Control& findByTag(int tag, layout::Kind expected) const;
     void restoreCardCoordinates();
+    // Startup step 8: the title, then the update document's notice, page and usage text.
+    void showUpdateNotice();
 
     StatusLine& statusLine() { return m_status; }
     ResultsTable& resultsTable() { return m_table; }
@@ -93,4 +96,5 @@ private:
     StatusLine m_status;
     ResultsTable m_table;
     MainWindowServices m_services;
+    HttpClient* m_http = nullptr;
 };

@@ -1,0 +1,99 @@
+#include "capture/recognition_workflow.h"
+
+#include <thread>
+
+#include "app/control_names.h"
+#include "capture/image_encoder.h"
+#include "json/json_document.h"
+
+RecognitionWorkflow::RecognitionWorkflow(AppState& state, platform::Form& form,
+                                         platform::Clipboard& clipboard, OcrClient& ocr,
+                                         Deliver deliver)
+    : m_state(state),
+      m_form(form),
+      m_clipboard(clipboard),
+      m_ocr(ocr),
+      m_deliver(std::move(deliver)),
+      m_status(form),
+      m_table(form) {}
+
+int RecognitionWorkflow::run(const RecognitionJob& job) {
+    Bytes jpeg;
+    if (job.image) ImageEncoder::Convert(*job.image, ImageFormat::Jpeg, jpeg);
+    if (stopped(job)) return 0;
+    m_status.setText("状态：截图识别中……");
+    if (jpeg.empty()) {
+        m_status.setText("状态：截图为空");
+        return 0;
+    }
+    JsonDocument json;
+    json.Parse(m_ocr.Recognize(jpeg, job.kind, job.service));
+    if (stopped(job)) return 0;
+    // No reply at all, or a reply without "words_result", is a failed recognition: what the
+    // user had in the window, the clipboard and the target fields stays.
+    if (json.TypeOf("words_result") == JsonKind::Null) {
+        reportFailure(job, json);
+        return 0;
+    }
+    if (job.kind < 6)
+        textBranch(job, json);
+    else
+        cardBranch(job, json);
+    if (!stopped(job)) m_status.setText("状态：识别完毕");
+    return 0;
+}
+
+void RecognitionWorkflow::reportFailure(const RecognitionJob& job, const JsonDocument& json) {
+    if (stopped(job)) return;
+    const Text message = json.GetText("error_msg");
+    m_status.setText(message.empty() ? Text("状态：识别失败") : "状态：识别失败：" + message);
+}
+
+void RecognitionWorkflow::textBranch(const RecognitionJob& job, const JsonDocument& json) {
+    const Text separator = m_form.checked(ctl::选择框文本合并) ? Text() : Text("\r\n");
+    const int n = json.GetCount("words_result");
+    Text text;
+    for (int i = 0; i < n; ++i)
+        text += json.GetText("words_result[" + text::fromInt(i) + "].words") + separator;
+    if (stopped(job)) return;
+    if (m_deliver) m_deliver(text);
+    if (stopped(job)) return;
+    m_form.setText(ctl::编辑框_源, text);
+    if (!stopped(job) && m_form.checked(ctl::选择框同步剪切板)) m_clipboard.setText(text);
+}
+
+void RecognitionWorkflow::cardBranch(const RecognitionJob& job, const JsonDocument& json) {
+    std::vector<Text> names;
+    json.MemberNames(names, "words_result");
+    if (stopped(job)) return;
+    m_table.resetLayout();
+    m_table.insertColumn("内容", 2);
+    m_table.setColumnWidth(2, 200);
+    m_table.setCell(0, 1, "类型");
+    for (size_t i = 1; i <= names.size(); ++i) {
+        if (stopped(job)) return;
+        const int row = static_cast<int>(i);
+        m_table.insertRow(std::nullopt, row);
+        m_table.setCell(row, 0, text::fromInt(row));
+        m_table.setCell(row, 1, names[i - 1]);
+        m_table.setCell(row, 2, json.GetText("words_result." + names[i - 1] + ".words"));
+    }
+    m_table.deleteRow(m_table.rowCount() - 1);
+}
+
+void RecognitionWorkflow::start(int kind) {
+    RecognitionJob job;
+    job.kind = kind;
+    job.image = m_state.capturedImage;
+    job.service = m_state.snapshotService();
+    {
+        std::lock_guard<std::mutex> lock(m_lastMutex);
+        m_last = job.stopped;
+    }
+    std::thread([this, job] { run(job); }).detach();
+}
+
+void RecognitionWorkflow::stopLast() {
+    std::lock_guard<std::mutex> lock(m_lastMutex);
+    if (m_last) m_last->store(true);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// From a captured image to text in the window: one run per capture, on a worker thread.
+// A run that was stopped (a newer interactive capture) writes nothing more.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "app/app_state.h"
+#include "app/results_table.h"
+#include "app/status_line.h"
+#include "capture/ocr_client.h"
+#include "platform/clipboard.h"
+#include "platform/form.h"
+
+class JsonDocument;
+
+// What one run works on, copied when its worker starts.
+struct RecognitionJob {
+    int kind = 0;
+    std::shared_ptr<const Bytes> image;
+    ServiceSnapshot service;
+    std::shared_ptr<std::atomic<bool>> stopped = std::make_shared<std::atomic<bool>>(false);
+};
+
+class RecognitionWorkflow {
+public:
+    // Puts recognized text into other applications' controls.
+    using Deliver = std::function<void(const Text&)>;
+
+    RecognitionWorkflow(AppState& state, platform::Form& form, platform::Clipboard& clipboard,
+                        OcrClient& ocr, Deliver deliver);
+
+    // The body of a worker thread; always 0.
+    int run(const RecognitionJob& job);
+
+    // Starts a worker for the kind on the current capture and remembers it as the last one.
+    void start(int kind);
+    // Stops the worker started last, if it still runs; never waits for it.
+    void stopLast();
+
+private:
+    bool stopped(const RecognitionJob& job) const { return job.stopped->load(); }
+    void textBranch(const RecognitionJob& job, const JsonDocument& json);
+    void cardBranch(const RecognitionJob& job, const JsonDocument& json);
+    void reportFailure(const RecognitionJob& job, const JsonDocument& json);
+
+    AppState& m_state;
+    platform::Form& m_form;
+    platform::Clipboard& m_clipboard;
+    OcrClient& m_ocr;
+    Deliver m_deliver;
+    StatusLine m_status;
+    ResultsTable m_table;
+    std::mutex m_lastMutex;
+    std::shared_ptr<std::atomic<bool>> m_last;
+};
