@@ -4,5 +4,6 @@ if(TARGET ozmira_app AND TARGET ozmira_test_support)
   ozmira_test(main_window_test
               SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_test.cpp
                       ${CMAKE_CURRENT_LIST_DIR}/main_window_commands_test.cpp
+                      ${CMAKE_CURRENT_LIST_DIR}/update_notice_test.cpp
               DEPS ozmira_app ozmira_test_support)
 endif()

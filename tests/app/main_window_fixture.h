@@ -5,6 +5,7 @@
 
 #include "app/control_names.h"
 #include "app/main_window.h"
+#include "app/service_config.h"
 #include "platform/charset.h"
 #include "platform/ini.h"
 #include "support/fake_form.h"
