@@ -1,0 +1,227 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// mkdir -p; true when the folder exists afterwards.
+bool makeFolders(const std::string& path, mode_t mode) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) {
+        return S_ISDIR(st.st_mode);
+    }
+    std::string parent = folderOf(path);
+    if (parent != path && !makeFolders(parent, 0700)) {
+        return false;
+    }
+    return mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
+}
+
+std::string homeFolder() {
+    std::string home = environment("HOME");
+    if (home.empty()) {
+        if (const passwd* entry = getpwuid(getuid())) {
+            home = entry->pw_dir;
+        }
+    }
+    return home;
+}
+
+// The file a path names: a symbolic link is followed, so that the link itself survives
+// the rename of an atomic write.
+std::string resolvedTarget(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char buffer[PATH_MAX];
+        if (realpath(path.c_str(), buffer)) {
+            return buffer;
+        }
+    }
+    return path;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Creates a new, unused temporary file beside the target. The mode 0666 lets the umask
+// decide for new files, as any other program's new file would be.
+int createTemporary(const std::string& target, std::string& name) {
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    const std::string stem = folderOf(target) + "/." + nameOf(target) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = stem + std::to_string(random() % 1000000000) + ".tmp";
+        int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+void syncFolder(const std::string& folder) {
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+}  // namespace
+
+namespace files {
+
+std::string executableFolder() {
+    char buffer[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) {
+        return ".";
+    }
+    return folderOf(std::string(buffer, static_cast<size_t>(n)));
+}
+
+std::string programFolder() {
+    std::string home = environment("OZMIRA_HOME");
+    if (!home.empty()) {
+        return withoutTrailingSlashes(home);
+    }
+    // Portable use: the settings live beside the program when it may write there.
+    std::string beside = executableFolder();
+    if (access(beside.c_str(), W_OK) == 0) {
+        return beside;
+    }
+    std::string config = environment("XDG_CONFIG_HOME");
+    if (config.empty() || config.front() != '/') {
+        config = homeFolder() + "/.config";  // a relative XDG_CONFIG_HOME is to be ignored
+    }
+    std::string folder = withoutTrailingSlashes(config) + "/ozmira";
+    makeFolders(folder, 0755);
+    return folder;
+}
+
+std::string inProgramFolder(const std::string& name) {
+    std::string relative = name;
+    for (char& ch : relative) {
+        if (ch == '\\') {
+            ch = '/';
+        }
+    }
+    size_t start = relative.find_first_not_of('/');
+    relative = start == std::string::npos ? std::string() : relative.substr(start);
+    std::string folder = programFolder();
+    return folder == "/" ? "/" + relative : folder + "/" + relative;
+}
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+bool readFile(const std::string& path, std::string& bytes) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    std::string content;
+    content.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            close(fd);
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    bytes = std::move(content);
+    return true;
+}
+
+bool writeFileAtomic(const std::string& path, const std::string& bytes) {
+    const std::string target = resolvedTarget(path);
+    struct stat old;
+    bool replacing = stat(target.c_str(), &old) == 0;
+    if (replacing && !S_ISREG(old.st_mode)) {
+        return false;
+    }
+    std::string temporary;
+    int fd = createTemporary(target, temporary);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = true;
+    if (replacing) {
+        // The new file keeps the old one's permission bits and, where allowed, owner.
+        ok = fchmod(fd, old.st_mode & 07777) == 0;
+        if (fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only the owner may keep; another user's write still succeeds.
+        }
+    }
+    ok = ok && writeAll(fd, bytes) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    syncFolder(folderOf(target));
+    return true;
+}
+
+}  // namespace files
