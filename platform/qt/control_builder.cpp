@@ -1,0 +1,142 @@
+#include "platform/qt/control_builder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+
+#include "platform/qt/grid_view.h"
+#include "platform/qt/html_view.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/status_bar.h"
+#include "platform/qt/tab_control.h"
+
+using layout::Kind;
+
+QFont ControlBuilder::font(const layout::Font& wanted, const layout::Font& window) {
+    const std::string family = wanted.family.empty() ? window.family : wanted.family;
+    const int size = wanted.pointSize > 0 ? wanted.pointSize : window.pointSize;
+    QFont f;
+    QStringList families;
+    if (!family.empty()) families << qttext::plain(family);
+    families << QStringLiteral("Noto Sans CJK SC") << QStringLiteral("Noto Sans CJK")
+             << QStringLiteral("WenQuanYi Micro Hei") << QStringLiteral("Droid Sans Fallback");
+    f.setFamilies(families);
+    if (size > 0) f.setPointSize(size);
+    if (QString::fromStdString(family).contains(QLatin1String("Light"), Qt::CaseInsensitive))
+        f.setWeight(QFont::Light);
+    return f;
+}
+
+bool ControlBuilder::hasCaption(Kind kind) {
+    return kind == Kind::Label || kind == Kind::Button || kind == Kind::CheckBox ||
+           kind == Kind::GroupBox;
+}
+
+QString ControlBuilder::accessibleName(Kind kind, const std::string& name,
+                                       const std::string& caption) {
+    if (!hasCaption(kind) || caption.empty()) return qttext::plain(name);
+    QString text = qttext::toQt(caption);
+    if (kind != Kind::Label) {
+        // A mnemonic marker is not read out: "&&" stands for "&", "&F" for "F".
+        QString stripped;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
+            stripped += text[i];
+        }
+        text = stripped;
+    }
+    return text;
+}
+
+QWidget* ControlBuilder::parentFor(const layout::Control& control, QWidget* window,
+                                   const ControlRegistry& made) {
+    if (control.parent.empty()) return window;
+    auto it = made.find(control.parent);
+    if (it == made.end() || !it->second.widget) return window;
+    if (it->second.kind == Kind::TabControl) {
+        auto* tab = static_cast<TabControl*>(it->second.widget.data());
+        if (QWidget* page = tab->page(control.page)) return page;
+    }
+    return it->second.widget;
+}
+
+QWidget* ControlBuilder::create(const layout::Control& c, QWidget* parent) {
+    const QString caption = qttext::toQt(c.caption);
+    switch (c.kind) {
+        case Kind::Label: {
+            auto* label = new QLabel(caption, parent);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case Kind::HtmlView:
+            return new HtmlView(parent);
+        case Kind::PictureBox: {
+            auto* picture = new QLabel(parent);
+            picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return picture;
+        }
+        case Kind::TabControl: {
+            QStringList pages;
+            for (const std::string& p : layout::tabPages(c.name)) pages << qttext::toQt(p);
+            return new TabControl(pages, parent);
+        }
+        case Kind::DropDownList: {
+            auto* box = new QComboBox(parent);
+            box->setEditable(false);
+            for (const platform::ListItem& item : c.items)
+                box->addItem(qttext::toQt(item.text), QVariant::fromValue<qlonglong>(item.value));
+            // As created, a list has no selection; the program chooses one.
+            box->setCurrentIndex(-1);
+            return box;
+        }
+        case Kind::StatusBar:
+            return new StatusBar(layout::statusParts(c.name), parent);
+        case Kind::MultiLineEdit: {
+            auto* edit = new QPlainTextEdit(caption, parent);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+            edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            return edit;
+        }
+        case Kind::LineEdit:
+            return new QLineEdit(caption, parent);
+        case Kind::GroupBox:
+            return new QGroupBox(caption, parent);
+        case Kind::Button:
+            return new QPushButton(caption, parent);
+        case Kind::CheckBox:
+            return new QCheckBox(caption, parent);
+        case Kind::Grid:
+            return new GridView(parent);
+    }
+    return new QWidget(parent);
+}
+
+ControlRegistry ControlBuilder::build(QWidget* window) {
+    ControlRegistry made;
+    const layout::Font& windowFont = layout::window().font;
+    for (const layout::Control& c : layout::controls()) {
+        QWidget* w = create(c, parentFor(c, window, made));
+        const QString name = qttext::plain(c.name);
+        w->setObjectName(name);
+        w->setAccessibleName(accessibleName(c.kind, c.name, c.caption));
+        w->setAccessibleDescription(name);
+        w->setFont(font(c.font, windowFont));
+        if (!c.tip.empty()) w->setToolTip(qttext::toQt(c.tip));
+        if (c.tag != 0) w->setProperty("tag", c.tag);
+        const platform::Rect& r = c.geometry;
+        w->setGeometry(r.left, r.top, qMax(0, r.width), qMax(0, r.height));
+        if (c.hidden) w->hide();
+        if (c.disabled) w->setEnabled(false);
+        made[c.name] = {w, c.kind};
+        if (c.kind == Kind::HtmlView) static_cast<HtmlView*>(w)->navigate(qttext::plain(c.caption));
+    }
+    return made;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Builds the real widgets of the layout table inside the window, in table order, so a later
+// control lies above an earlier sibling.
+#include <QFont>
+#include <QString>
+
+#include "app/layout.h"
+#include "platform/qt/control_registry.h"
+
+class QWidget;
+
+class ControlBuilder {
+public:
+    // The named families rarely exist on Linux; the list falls back to installed CJK fonts.
+    static QFont font(const layout::Font& wanted, const layout::Font& window);
+    // What a screen reader announces: the caption, or the layout name where there is none.
+    static QString accessibleName(layout::Kind kind, const std::string& name,
+                                  const std::string& caption);
+    // Whether the control's caption is a caption (and not its content or an address).
+    static bool hasCaption(layout::Kind kind);
+
+    static ControlRegistry build(QWidget* window);
+
+private:
+    static QWidget* create(const layout::Control& control, QWidget* parent);
+    static QWidget* parentFor(const layout::Control& control, QWidget* window,
+                              const ControlRegistry& made);
+};
