@@ -1,0 +1,2 @@
+#The conversion goes through the image codec backend.
+target_link_libraries(ozmira_capture PUBLIC ozmira_codec)

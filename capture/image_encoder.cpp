@@ -1,0 +1,44 @@
+#include "capture/image_encoder.h"
+
+#include "platform/codec.h"
+
+namespace {
+
+// The file formats that an ImageFormat names; false for a value outside the five.
+bool fileFormatOf(ImageFormat format, codec::FileFormat& fileFormat) {
+    switch (format) {
+        case ImageFormat::Bmp:
+            fileFormat = codec::FileFormat::Bmp;
+            return true;
+        case ImageFormat::Jpeg:
+            fileFormat = codec::FileFormat::Jpeg;
+            return true;
+        case ImageFormat::Gif:
+            fileFormat = codec::FileFormat::Gif;
+            return true;
+        case ImageFormat::Tiff:
+            fileFormat = codec::FileFormat::Tiff;
+            return true;
+        case ImageFormat::Png:
+            fileFormat = codec::FileFormat::Png;
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ImageEncoder::Convert(const Bytes& input, ImageFormat format, Bytes& output) {
+    // Too short to be any image; the codec is not even asked.
+    if (input.size() < 3) return false;
+    codec::FileFormat fileFormat;
+    if (!fileFormatOf(format, fileFormat)) return false;
+    // A captured 32-bit BMP is not copied: the decoded image refers to input's own rows,
+    // which stay put until the encoder has read them.
+    codec::Image image;
+    if (!codec::decode(input, image) || image.width <= 0 || image.height <= 0) return false;
+    Bytes encoded;
+    if (!codec::encode(image, fileFormat, encoded) || encoded.empty()) return false;
+    output = std::move(encoded);
+    return true;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Image files converted in memory; the recognition turns each captured BMP into the JPEG
+// that is sent to the OCR service.
+#include "app/text_tools.h"
+
+enum class ImageFormat { Bmp = 1, Jpeg = 2, Gif = 3, Tiff = 4, Png = 5 };
+
+class ImageEncoder {
+public:
+    // Decodes input (BMP, JPEG, PNG, GIF or TIFF) and encodes it as format. On success
+    // output is replaced by the complete file and the result is true. False, with output
+    // left as it was, for input under 3 bytes, input that does not decode, an empty image
+    // and a format outside 1 to 5.
+    static bool Convert(const Bytes& input, ImageFormat format, Bytes& output);
+};
