@@ -17,7 +17,12 @@ constexpr int kMaxRedirects = 20;
 struct Received {
     std::string headers;
     bool headersComplete = false;
+    bool interim = false;  // the block is a 1xx reply; the real one follows
     std::string body;
+    // A HEAD that carries a body is sent as a POST under the HEAD verb, so libcurl would
+    // wait for a body that never comes: the exchange ends with the header block instead.
+    bool endAtHeaders = false;
+    bool endedAtHeaders = false;
 };
 
 size_t onHeaderLine(char* data, size_t size, size_t count, void* user) {
@@ -27,6 +32,9 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* user) {
     if (line.starts_with("HTTP/")) {
         received->headers.clear();
         received->headersComplete = false;
+        size_t code = line.find(' ');
+        received->interim =
+            code != std::string_view::npos && code + 1 < line.size() && line[code + 1] == '1';
     }
     if (received->headersComplete) {
         return size * count;  // trailers of a chunked body are not part of the block
@@ -36,6 +44,10 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* user) {
     }
     received->headers.append(line).append("\r\n");
     received->headersComplete = line.empty();
+    if (received->headersComplete && received->endAtHeaders && !received->interim) {
+        received->endedAtHeaders = true;
+        return 0;  // stops the transfer
+    }
     return size * count;
 }
 
@@ -187,25 +199,26 @@ bool failedBeforeSending(CURLcode code) {
     }
 }
 
-void setMethod(CURL* handle, std::string_view verb, const std::string& body) {
+// Returns whether the exchange must end at the response's header block.
+bool setMethod(CURL* handle, std::string_view verb, const std::string& body) {
     curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, nullptr);
     if (verb == "GET") {
         curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-        return;
+        return false;
     }
-    if (verb == "HEAD") {
-        // No body is read back; one given is still sent, under the HEAD verb.
+    if (verb == "HEAD" && body.empty()) {
         curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-        if (body.empty()) {
-            return;
-        }
-        curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, "HEAD");
-    } else {
-        curl_easy_setopt(handle, CURLOPT_NOBODY, 0L);
-        curl_easy_setopt(handle, CURLOPT_POST, 1L);
+        return false;
     }
+    curl_easy_setopt(handle, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(handle, CURLOPT_POST, 1L);
     curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     curl_easy_setopt(handle, CURLOPT_POSTFIELDS, body.data());
+    if (verb == "HEAD") {
+        curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, "HEAD");
+        return true;
+    }
+    return false;
 }
 
 std::vector<std::string> cookieLines(CURL* handle) {
@@ -314,8 +327,11 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
         received = Received();
         curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
         curl_easy_setopt(handle, CURLOPT_REQUEST_TARGET, hop == 0 ? target.c_str() : nullptr);
-        setMethod(handle, verb, body);
+        received.endAtHeaders = setMethod(handle, verb, body);
         code = curl_easy_perform(handle);
+        if (code == CURLE_WRITE_ERROR && received.endedAtHeaders) {
+            code = CURLE_OK;
+        }
         long status = 0;
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
         const bool redirect =
