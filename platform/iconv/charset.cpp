@@ -64,6 +64,18 @@ size_t utf8CharLength(std::string_view s, size_t i, size_t& maximalPart) {
     return length;
 }
 
+// Where the next tag character (U+E0000 to U+E007F: F3 A0 80 80 to F3 A0 81 BF) starts
+// at or after from, or the size of the text.
+size_t nextTagCharacter(std::string_view s, size_t from) {
+    for (size_t i = s.find('\xF3', from); i != std::string_view::npos; i = s.find('\xF3', i + 1)) {
+        if (i + 2 < s.size() && byteAt(s, i + 1) == 0xA0 &&
+            (byteAt(s, i + 2) == 0x80 || byteAt(s, i + 2) == 0x81)) {
+            return i;
+        }
+    }
+    return s.size();
+}
+
 // The length of the code page 936 / GB18030 sequence that starts at s[i] by its shape
 // alone: 4 for a four-byte GB18030 form, 2 for a lead byte with a valid trail byte,
 // otherwise 1.
@@ -113,8 +125,14 @@ std::string utf8ToCp936(std::string_view utf8, bool gb18030Fallback) {
     std::string out;
     out.reserve(utf8.size());
     size_t pos = 0;
+    // glibc's code page 936 drops the tag characters silently instead of failing, so
+    // they never reach it: the conversion stops before each one.
+    size_t tag = nextTagCharacter(utf8, 0);
     while (pos < utf8.size()) {
-        pos += c.utf8ToCp936.convert(utf8.substr(pos), out);
+        if (tag < pos) {
+            tag = nextTagCharacter(utf8, pos);
+        }
+        pos += c.utf8ToCp936.convert(utf8.substr(pos, tag - pos), out);
         if (pos >= utf8.size()) {
             break;
         }

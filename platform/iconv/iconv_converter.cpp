@@ -1,5 +1,6 @@
 #include "platform/iconv/iconv_converter.h"
 
+#include <algorithm>
 #include <cerrno>
 
 IconvConverter::IconvConverter(const char* to, const char* from)
@@ -18,24 +19,29 @@ size_t IconvConverter::convert(std::string_view input, std::string& out) {
     // iconv takes a non-const input pointer but never writes through it.
     char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
-    size_t start = out.size();
-    // Code page 936 and GB18030 never take more than three UTF-8 bytes per input byte,
-    // and UTF-8 never needs more than one output byte per input byte the other way.
-    size_t capacity = input.size() * 3 + 16;
-    out.resize(start + capacity);
-    size_t used = 0;
-    for (;;) {
-        char* outPtr = out.data() + start + used;
-        size_t outLeft = capacity - used;
-        size_t result = iconv(m_descriptor, &in, &inLeft, &outPtr, &outLeft);
-        used = capacity - outLeft;
-        if (result != static_cast<size_t>(-1) || errno != E2BIG) {
+    // Small pieces of input, through a fixed buffer: glibc redoes work in proportion to
+    // the input it was given when a conversion stops early, and a text with many
+    // characters that need a fallback stops once per such character.
+    char buffer[4096];
+    while (inLeft > 0) {
+        size_t piece = std::min(inLeft, kPiece);
+        size_t pieceLeft = piece;
+        size_t result;
+        int error;
+        do {
+            char* outPtr = buffer;
+            size_t outLeft = sizeof buffer;
+            result = iconv(m_descriptor, &in, &pieceLeft, &outPtr, &outLeft);
+            error = errno;
+            out.append(buffer, static_cast<size_t>(outPtr - buffer));
+        } while (result == static_cast<size_t>(-1) && error == E2BIG);
+        bool more = piece < inLeft && pieceLeft < piece;
+        inLeft -= piece - pieceLeft;
+        // A character cut by the end of a piece is taken up again with the next one.
+        if (result == static_cast<size_t>(-1) && !(error == EINVAL && more)) {
             break;
         }
-        capacity *= 2;
-        out.resize(start + capacity);
     }
-    out.resize(start + used);
     // The encodings used here are stateless, but a failed call may leave a shift state
     // behind in other converters; start clean every time.
     iconv(m_descriptor, nullptr, nullptr, nullptr, nullptr);

@@ -22,6 +22,7 @@ public:
     bool isOpen() const { return m_descriptor != kInvalid; }
 
 private:
+    static constexpr size_t kPiece = 256;
     static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
     iconv_t m_descriptor;
 };
