@@ -1,0 +1,65 @@
+#pragma once
+// The interactive capture: a modal full-screen overlay over a frozen snapshot of the
+// primary screen, on which the user drags out a rectangle with the left button. The
+// rectangle is cut from the snapshot (never from the live screen, and without the outline)
+// and handed back; starting the recognition and putting the main window back are the
+// caller's business. A right click or Esc cancels.
+#include <optional>
+
+#include "app/app_state.h"
+#include "app/text_tools.h"
+#include "capture/capture_rect.h"
+#include "platform/overlay.h"
+#include "platform/screen.h"
+
+class RegionSelector : private platform::OverlayEvents {
+public:
+    static constexpr const char* kHint = "按住鼠标左键不放，拉动鼠标到合适的位置即可";
+    static constexpr int kHintTop = 8;
+    static constexpr int kHintWidth = 428;
+    static constexpr int kHintHeight = 32;
+
+    struct Result {
+        // Empty after a plain click; bmp is then empty too.
+        CaptureRect rect;
+        Bytes bmp;
+    };
+
+    RegionSelector(AppState& state, platform::Screen& screen, platform::Overlay& overlay);
+
+    // Stores kind as the pending kind, opens the overlay and returns when it has closed:
+    // the rectangle and its image, or nothing when cancelled. Nothing either, at once and
+    // without opening anything, while an overlay is already open. When the screen cannot be
+    // read the result is empty without an overlay, so the caller reports an empty capture.
+    std::optional<Result> run(int kind);
+    bool isOpen() const { return m_open; }
+
+    // The rectangle between the drag's start and end point, whichever way it went.
+    static CaptureRect normalize(int x1, int y1, int x, int y);
+    // Left edge of the hint label, centred on a screen of that width.
+    static int hintLeft(int screenWidth);
+
+private:
+    void onLeftPress(int x, int y) override;
+    void onLeftRelease(int x, int y) override;
+    void onRightPress(int x, int y) override;
+    void onMove(int x, int y) override;
+    void onEscape() override;
+
+    void prepare();
+    void updateMagnifier(int x, int y);
+    bool overHint(int x, int y) const;
+    bool overSource(int x, int y) const;
+
+    AppState& m_state;
+    platform::Screen& m_screen;
+    platform::Overlay& m_overlay;
+    bool m_open = false;
+    platform::ScreenImage m_snapshot;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_hintVisible = false;
+    bool m_magnifierVisible = false;
+    int m_sourceLeft = 0;
+    std::optional<Result> m_result;
+};

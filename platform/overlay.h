@@ -1,0 +1,57 @@
+#pragma once
+// The full-screen overlay on which the user drags out a capture rectangle (backend:
+// platform/qt/overlay). It covers the primary screen with a frozen snapshot; every
+// coordinate is a physical screen pixel of the primary screen, as in a capture rectangle.
+// The logic decides everything; the overlay only draws what it is told and reports input.
+#include <string>
+
+#include "platform/screen.h"
+
+namespace platform {
+
+// Input while the overlay runs, on the user-interface thread. During a drag the pointer
+// stays with the overlay, so moves and the release may lie outside the screen.
+class OverlayEvents {
+public:
+    virtual ~OverlayEvents() = default;
+    virtual void onLeftPress(int x, int y) = 0;
+    virtual void onLeftRelease(int x, int y) = 0;
+    virtual void onRightPress(int x, int y) = 0;
+    virtual void onMove(int x, int y) = 0;
+    virtual void onEscape() = 0;
+};
+
+class Overlay {
+public:
+    // Side of the magnifier's source square and of its magnified view.
+    static constexpr int kSourceSize = 21;
+    static constexpr int kViewSize = 100;
+
+    virtual ~Overlay() = default;
+
+    // Shows the overlay over the snapshot, modal and on top, with the cross pointer, no
+    // figures, the hint and the magnifier hidden; delivers input to events and returns once
+    // close() was called (or the window system closed the overlay).
+    virtual void run(const ScreenImage& snapshot, OverlayEvents& events) = 0;
+    virtual void close() = 0;
+
+    // Removes the drawn figures; the snapshot stays.
+    virtual void clearFigures() = 0;
+    // The selection outline between two corners: green, 2 pixels wide, hollow.
+    virtual void drawOutline(int x1, int y1, int x2, int y2) = 0;
+
+    // A label with the text (UTF-8) at that geometry.
+    virtual void showHint(const std::string& text, int left, int top, int width, int height) = 0;
+    virtual void hideHint() = 0;
+
+    // The magnifier: its source square and the view showing it magnified, together.
+    virtual void setMagnifierVisible(bool visible) = 0;
+    // Copies the kSourceSize block of the canvas (snapshot and outline; black beyond the
+    // screen) at (sourceLeft, sourceTop) into the source square, draws the red crosshair
+    // over it and shows the result scaled to kViewSize in the view at (viewLeft, viewTop).
+    virtual void updateMagnifier(int viewLeft, int viewTop, int sourceLeft, int sourceTop) = 0;
+    // Where the source square sits (a kSourceSize square).
+    virtual void moveSource(int left, int top) = 0;
+};
+
+}  // namespace platform
