@@ -154,8 +154,7 @@ bool XlsxWorkbook::loadSheets() {
     pugi::xml_node sheets = XmlPart::child(root, "sheets");
     for (pugi::xml_node node = XmlPart::child(sheets, "sheet"); node;
          node = XmlPart::nextSibling(node, "sheet")) {
-        pugi::xml_attribute id =
-            XmlPart::namespacedAttribute(node, root, "id", kRelationshipNamespaces);
+        pugi::xml_attribute id = XmlPart::namespacedAttribute(node, "id", kRelationshipNamespaces);
         auto rel = m_relationships.find(id.value());
         if (rel == m_relationships.end() || rel->second.target.empty()) return false;
         XlsxSheet::Kind kind = endsWith(rel->second.type, "/worksheet") ? XlsxSheet::Kind::Worksheet

@@ -70,16 +70,17 @@ std::string XmlPart::stringItemText(pugi::xml_node item) {
     return text;
 }
 
-pugi::xml_attribute XmlPart::namespacedAttribute(pugi::xml_node node, pugi::xml_node root,
-                                                 std::string_view local,
+pugi::xml_attribute XmlPart::namespacedAttribute(pugi::xml_node node, std::string_view local,
                                                  std::initializer_list<std::string_view> uris) {
-    for (pugi::xml_attribute decl : root.attributes()) {
-        std::string_view name = decl.name();
-        if (name.rfind("xmlns:", 0) != 0) continue;
-        for (std::string_view uri : uris) {
-            if (uri != decl.value()) continue;
-            std::string wanted = std::string(name.substr(6)) + ":" + std::string(local);
-            if (pugi::xml_attribute a = node.attribute(wanted.c_str())) return a;
+    for (pugi::xml_node scope = node; scope; scope = scope.parent()) {
+        for (pugi::xml_attribute decl : scope.attributes()) {
+            std::string_view name = decl.name();
+            if (name.rfind("xmlns:", 0) != 0) continue;
+            for (std::string_view uri : uris) {
+                if (uri != decl.value()) continue;
+                std::string wanted = std::string(name.substr(6)) + ":" + std::string(local);
+                if (pugi::xml_attribute a = node.attribute(wanted.c_str())) return a;
+            }
         }
     }
     return {};

@@ -31,10 +31,9 @@ public:
     // The stored text of a string item (a shared string or an inline string): its t
     // element, or the t elements of its runs; phonetic hints are left out.
     static std::string stringItemText(pugi::xml_node item);
-    // The attribute named prefix:local, where the prefix is the one the document root
-    // declares for one of the namespace URIs (relationship ids: r:id).
-    static pugi::xml_attribute namespacedAttribute(pugi::xml_node node, pugi::xml_node root,
-                                                   std::string_view local,
+    // The attribute named prefix:local, where the prefix is one that the node or an
+    // ancestor declares for one of the namespace URIs (relationship ids: r:id).
+    static pugi::xml_attribute namespacedAttribute(pugi::xml_node node, std::string_view local,
                                                    std::initializer_list<std::string_view> uris);
 
 private:
