@@ -100,7 +100,7 @@ TEST_F(MainWindowTest, CopyClearAndSymbolWidths) {
     form.userClick(ctl::按钮_全角符号);  // empty source: the clipboard gets the empty text
     EXPECT_EQ(clipboard.value, "");
     form.userClick(ctl::按钮_复制);
-    EXPECT_EQ(clipboard.writes, 5);
+    EXPECT_EQ(clipboard.writes, 6);
 }
 
 class GridCommandsTest : public MainWindowTest {

@@ -134,7 +134,9 @@ TEST_F(MainWindowTest, ExportListIsTheUnbrokenRunOfProfiles) {
         f.create();
         const auto items = f.items(ctl::组合框导出选项);
         ASSERT_EQ(items.size(), c.items);
-        if (!items.empty()) EXPECT_EQ(items.back().text, "导出" + std::to_string(c.items));
+        if (!items.empty()) {
+            EXPECT_EQ(items.back().text, "导出" + std::to_string(c.items));
+        }
     }
 }
 

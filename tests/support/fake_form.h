@@ -84,6 +84,7 @@ public:
     platform::WindowState windowState() override;
     void setWindowState(platform::WindowState state) override;
     void raise() override;
+    void waitUntilHidden(int) override {}
     void suspendRedraw() override;
     void resumeRedraw() override;
     void messageBox(const std::string& text, const std::string& title) override;

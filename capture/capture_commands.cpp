@@ -1,0 +1,123 @@
+#include "capture/capture_commands.h"
+
+#include "app/control_names.h"
+
+namespace {
+// How long a capture waits for the window manager to take the main window off the screen.
+constexpr int kMinimizeWaitMs = 1500;
+}  // namespace
+
+CaptureCommands::CaptureCommands(AppState& state, platform::Form& form, platform::Screen& screen,
+                                 RegionSelector& selector, Recognition recognition)
+    : m_state(state),
+      m_form(form),
+      m_screen(screen),
+      m_selector(selector),
+      m_recognition(std::move(recognition)),
+      m_table(form) {}
+
+// A list without a selection (a damaged settings file) counts as its first item.
+int CaptureCommands::textKind() {
+    const int index = m_form.selectedIndex(ctl::组合框识别);
+    return (index < 0 ? 0 : index) + 1;
+}
+
+int CaptureCommands::cardValue() {
+    const auto items = m_form.items(ctl::组合框证件);
+    const int index = m_form.selectedIndex(ctl::组合框证件);
+    if (items.empty()) return 7;
+    return static_cast<int>(items[index < 0 || index >= static_cast<int>(items.size()) ? 0 : index].value);
+}
+
+int CaptureCommands::runCommand(int id) {
+    if (m_selector.isOpen()) return 0;
+    switch (id) {
+        case 1: StartCapture(textKind(), Text()); break;
+        case 2: StartCapture(textKind(), m_form.text(ctl::编辑框坐标)); break;
+        case 3: StartCapture(cardValue() + 1, Text()); break;
+        case 4: StartCapture(cardValue() + 2, Text()); break;
+        case 5:
+            m_table.clearContents();
+            StartCapture(cardValue() + 1, m_form.text(ctl::编辑框坐标正));
+            break;
+        default: break;
+    }
+    return 0;
+}
+
+std::optional<CaptureRect> CaptureCommands::parseCoordinates(const Text& coordinateText) {
+    const std::vector<Text> pieces = text::split(coordinateText, "|");
+    if (pieces.size() != 4) return std::nullopt;
+    CaptureRect r{text::toInt(pieces[0]), text::toInt(pieces[1]), text::toInt(pieces[2]),
+                  text::toInt(pieces[3])};
+    if (!r.valid()) return std::nullopt;
+    return r;
+}
+
+std::pair<const char*, const char*> CaptureCommands::coordinateSyncControls(int kind) {
+    if (kind <= 5) return {ctl::选择框坐标同步, ctl::编辑框坐标};
+    if (kind % 2 == 1) return {ctl::选择框坐标同步副, ctl::编辑框坐标副};
+    return {ctl::选择框坐标同步正, ctl::编辑框坐标正};
+}
+
+void CaptureCommands::StartCapture(int kind, const Text& coordinateText) {
+    minimizeMainWindow();
+    if (coordinateText.empty()) {
+        interactiveCapture(kind);
+        return;
+    }
+    const auto rect = parseCoordinates(coordinateText);
+    if (!rect) {
+        m_form.messageBox("坐标值有误请检查", "错误");
+        restoreMainWindow();
+        return;
+    }
+    m_state.capturedImage = std::make_shared<const Bytes>(
+        m_screen.capture(rect->left, rect->top, rect->width(), rect->height()));
+    m_recognition.start(kind);
+    showPreview();
+    restoreMainWindow();
+}
+
+void CaptureCommands::interactiveCapture(int kind) {
+    m_state.pendingKind = kind;
+    const auto result = m_selector.run(kind);
+    if (result) {
+        m_state.capturedImage = std::make_shared<const Bytes>(result->bmp);
+        m_recognition.stopLast();
+        m_recognition.start(m_state.pendingKind);
+        showPreview();
+        const auto [check, box] = coordinateSyncControls(m_state.pendingKind);
+        if (m_form.checked(check)) {
+            const CaptureRect& r = result->rect;
+            m_form.setText(box, text::fromInt(r.left) + "|" + text::fromInt(r.top) + "|" +
+                                    text::fromInt(r.right) + "|" + text::fromInt(r.bottom));
+        }
+    }
+    restoreMainWindow();
+    m_state.selection = {};
+    m_state.selecting = false;
+}
+
+void CaptureCommands::showPreview() {
+    m_form.setPicture(ctl::图片框1, m_state.capturedImage ? *m_state.capturedImage : Bytes());
+    m_form.setVisible(ctl::图片框1, true);
+}
+
+void CaptureCommands::minimizeMainWindow() {
+    if (m_form.windowState() != platform::WindowState::Minimized) {
+        m_form.setWindowState(platform::WindowState::Minimized);
+        m_state.minimizedForCapture = true;
+        // Minimizing is asynchronous on X11: the pixels must not be read before the window
+        // is really off the screen, or the capture would show the window itself.
+        m_form.waitUntilHidden(kMinimizeWaitMs);
+    } else {
+        m_state.minimizedForCapture = false;
+    }
+}
+
+void CaptureCommands::restoreMainWindow() {
+    if (!m_state.minimizedForCapture) return;
+    m_form.setWindowState(platform::WindowState::Normal);
+    m_form.raise();
+}

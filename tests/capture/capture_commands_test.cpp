@@ -1,0 +1,216 @@
+#include "capture/capture_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/control_names.h"
+#include "support/fake_form.h"
+#include "support/fake_screen.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// An overlay that plays a scripted drag (or a right click) as soon as it runs.
+class ScriptedOverlay : public platform::Overlay {
+public:
+    std::function<void(platform::OverlayEvents&)> script;
+    int runs = 0;
+    void run(const platform::ScreenImage&, platform::OverlayEvents& events) override {
+        ++runs;
+        m_closed = false;
+        if (script) script(events);
+    }
+    void close() override { m_closed = true; }
+    void clearFigures() override {}
+    void drawOutline(int, int, int, int) override {}
+    void showHint(const std::string&, int, int, int, int) override {}
+    void hideHint() override {}
+    void setMagnifierVisible(bool) override {}
+    void updateMagnifier(int, int, int, int) override {}
+    void moveSource(int, int) override {}
+
+private:
+    bool m_closed = false;
+};
+
+class CaptureCommandsTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    AppState state{dir.path()};
+    FakeForm form;
+    FakeScreen screen;
+    ScriptedOverlay overlay;
+    RegionSelector selector{state, screen, overlay};
+    std::vector<std::string> recognition;
+    CaptureCommands commands{state, form, screen, selector,
+                             {[this](int kind) { recognition.push_back("start" + std::to_string(kind)); },
+                              [this] { recognition.push_back("stop"); }}};
+
+    void SetUp() override {
+        form.setSelectedIndex(ctl::组合框识别, 0);
+        form.setSelectedIndex(ctl::组合框证件, 0);
+    }
+    void drag(int x1, int y1, int x2, int y2) {
+        overlay.script = [=](platform::OverlayEvents& e) {
+            e.onMove(x1, y1);
+            e.onLeftPress(x1, y1);
+            e.onMove((x1 + x2) / 2, (y1 + y2) / 2);
+            e.onLeftRelease(x2, y2);
+        };
+    }
+};
+
+TEST_F(CaptureCommandsTest, CoordinateTextsThatAreRefused) {
+    for (const char* text : {"100|100|1000", "100|100|1000|200|5", "1000|100|100|200", "100|100|1000|100",
+                             "a|b|c|d", "|||"}) {
+        form.messages.clear();
+        form.setWindowState(platform::WindowState::Normal);
+        commands.StartCapture(1, text);
+        ASSERT_EQ(form.messages.size(), 1u) << text;
+        EXPECT_EQ(form.messages[0].text, "坐标值有误请检查");
+        EXPECT_EQ(form.messages[0].title, "错误");
+        EXPECT_EQ(form.windowState(), platform::WindowState::Normal) << text;
+    }
+    EXPECT_TRUE(screen.captures.empty());
+    EXPECT_TRUE(recognition.empty());
+    EXPECT_FALSE(state.capturedImage);
+}
+
+TEST_F(CaptureCommandsTest, CoordinateCaptureOfTheNamedBlock) {
+    struct Case {
+        const char* text;
+        FakeScreen::Rect rect;
+    };
+    for (const Case& c : {Case{"100|100|1000|200", {100, 100, 900, 100}},
+                          Case{"１００|１００|１０００|２００", {100, 100, 900, 100}},
+                          Case{"0|0|1|1", {0, 0, 1, 1}}}) {
+        screen.captures.clear();
+        commands.StartCapture(2, c.text);
+        ASSERT_EQ(screen.captures.size(), 1u);
+        EXPECT_EQ(screen.captures[0], c.rect) << c.text;
+    }
+    ASSERT_TRUE(state.capturedImage);
+    EXPECT_EQ(state.capturedImage->size(), 54u + 4u);
+    EXPECT_EQ(form.picture, *state.capturedImage);
+    EXPECT_TRUE(form.visible(ctl::图片框1));
+    EXPECT_EQ(recognition, (std::vector<std::string>{"start2", "start2", "start2"}));
+    EXPECT_EQ(form.windowState(), platform::WindowState::Normal);
+    EXPECT_GT(form.raised, 0);
+    EXPECT_TRUE(form.messages.empty());
+}
+
+TEST_F(CaptureCommandsTest, AWindowThatWasMinimizedStaysMinimized) {
+    form.setWindowState(platform::WindowState::Minimized);
+    commands.StartCapture(1, "1|1|5|5");
+    EXPECT_FALSE(state.minimizedForCapture);
+    EXPECT_EQ(form.windowState(), platform::WindowState::Minimized);
+}
+
+TEST_F(CaptureCommandsTest, KindsAndCoordinateTextsOfTheFiveCommands) {
+    form.setText(ctl::编辑框坐标, "1|1|10|10");
+    form.setText(ctl::编辑框坐标正, "2|2|20|20");
+    drag(10, 10, 20, 20);
+    struct Case {
+        int command, recognitionIndex, cardIndex;
+        const char* started;
+    };
+    for (const Case& c : {Case{1, 2, 0, "start3"}, Case{2, 3, 0, "start4"}, Case{3, 0, 0, "start8"},
+                          Case{4, 0, 0, "start9"}, Case{5, 0, 0, "start8"}, Case{3, 0, 1, "start6"},
+                          Case{4, 0, 1, "start7"}, Case{5, 0, 1, "start6"}}) {
+        form.setSelectedIndex(ctl::组合框识别, c.recognitionIndex);
+        form.setSelectedIndex(ctl::组合框证件, c.cardIndex);
+        recognition.clear();
+        screen.captures.clear();
+        commands.runCommand(c.command);
+        ASSERT_FALSE(recognition.empty()) << c.command;
+        EXPECT_EQ(recognition.back(), c.started) << c.command << " card " << c.cardIndex;
+        const bool fixed = c.command == 2 || c.command == 5;
+        EXPECT_EQ(screen.captures.size(), fixed ? 1u : 0u) << c.command;
+    }
+}
+
+TEST_F(CaptureCommandsTest, CardCoordinateCommandClearsTheContentColumnFirst) {
+    ResultsTable table(form);
+    table.resetLayout();
+    table.insertColumn("内容", 2);
+    table.setCell(1, 2, "old");
+    form.setText(ctl::编辑框坐标正, "2|2|20|20");
+    commands.runCommand(5);
+    EXPECT_EQ(form.cell(ctl::高级表格1, 1, 2), "");
+}
+
+TEST_F(CaptureCommandsTest, InteractiveCaptureCropsTheSnapshotAndSyncsTheCoordinates) {
+    form.setChecked(ctl::选择框坐标同步, true);
+    drag(500, 400, 300, 200);
+    commands.StartCapture(1, "");
+    EXPECT_EQ(overlay.runs, 1);
+    EXPECT_EQ(recognition, (std::vector<std::string>{"stop", "start1"}));
+    EXPECT_EQ(form.text(ctl::编辑框坐标), "300|200|500|400");
+    ASSERT_TRUE(state.capturedImage);
+    platform::ScreenImage image;
+    ASSERT_TRUE(BmpImage::decode(*state.capturedImage, image));
+    EXPECT_EQ(image.width, 200);
+    EXPECT_EQ(image.height, 200);
+    EXPECT_EQ(image.at(0, 0), FakeScreen::colourAt(300, 200));
+    EXPECT_EQ(image.at(199, 199), FakeScreen::colourAt(499, 399));
+    EXPECT_TRUE(screen.captures.empty());  // from the frozen snapshot, not the live screen
+    EXPECT_EQ(form.windowState(), platform::WindowState::Normal);
+    EXPECT_FALSE(state.selecting);
+}
+
+TEST_F(CaptureCommandsTest, CoordinateSyncGoesToTheBoxOfTheKind) {
+    struct Case {
+        int kind;
+        const char* check;
+        const char* box;
+    };
+    for (const Case& c : {Case{1, ctl::选择框坐标同步, ctl::编辑框坐标}, Case{4, ctl::选择框坐标同步, ctl::编辑框坐标},
+                          Case{6, ctl::选择框坐标同步正, ctl::编辑框坐标正},
+                          Case{8, ctl::选择框坐标同步正, ctl::编辑框坐标正},
+                          Case{7, ctl::选择框坐标同步副, ctl::编辑框坐标副},
+                          Case{9, ctl::选择框坐标同步副, ctl::编辑框坐标副}}) {
+        for (const char* b : {ctl::编辑框坐标, ctl::编辑框坐标正, ctl::编辑框坐标副}) form.setText(b, "");
+        for (bool checked : {false, true}) {
+            form.setChecked(c.check, checked);
+            drag(1, 2, 11, 12);
+            commands.StartCapture(c.kind, "");
+            EXPECT_EQ(form.text(c.box), checked ? "1|2|11|12" : "") << c.kind;
+        }
+        form.setChecked(c.check, false);
+    }
+}
+
+TEST_F(CaptureCommandsTest, RightClickCancelsWithoutACapture) {
+    state.capturedImage = std::make_shared<const Bytes>("old");
+    overlay.script = [](platform::OverlayEvents& e) { e.onRightPress(5, 5); };
+    commands.StartCapture(1, "");
+    EXPECT_TRUE(recognition.empty());
+    EXPECT_EQ(*state.capturedImage, "old");
+    EXPECT_EQ(form.windowState(), platform::WindowState::Normal);
+    EXPECT_FALSE(form.visible(ctl::图片框1));
+}
+
+TEST_F(CaptureCommandsTest, PlainClickStartsARecognitionOfAnEmptyCapture) {
+    overlay.script = [](platform::OverlayEvents& e) {
+        e.onLeftPress(5, 5);
+        e.onLeftRelease(5, 5);
+    };
+    commands.StartCapture(1, "");
+    EXPECT_EQ(recognition, (std::vector<std::string>{"stop", "start1"}));
+    ASSERT_TRUE(state.capturedImage);
+    EXPECT_TRUE(state.capturedImage->empty());
+}
+
+TEST_F(CaptureCommandsTest, CommandsAreIgnoredWhileTheSelectorIsOpen) {
+    overlay.script = [this](platform::OverlayEvents& e) {
+        commands.runCommand(2);  // a hotkey while the overlay is up
+        e.onRightPress(1, 1);
+    };
+    form.setText(ctl::编辑框坐标, "1|1|10|10");
+    commands.runCommand(1);
+    EXPECT_EQ(overlay.runs, 1);
+    EXPECT_TRUE(screen.captures.empty());
+}
+
+}  // namespace
