@@ -1,0 +1,104 @@
+#pragma once
+// An in-memory overlay. run() plays a script of user actions against the logic and keeps
+// what the logic told it to show; each call is also written to a log, in order.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/overlay.h"
+
+class FakeOverlay : public platform::Overlay {
+public:
+    using Step = std::function<void(platform::OverlayEvents&)>;
+
+    struct Point {
+        int x = 0, y = 0;
+        bool operator==(const Point&) const = default;
+    };
+    struct Outline {
+        int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        bool operator==(const Outline&) const = default;
+    };
+    struct Hint {
+        std::string text;
+        int left = 0, top = 0, width = 0, height = 0;
+    };
+
+    static Step press(int x, int y) {
+        return [x, y](platform::OverlayEvents& e) { e.onLeftPress(x, y); };
+    }
+    static Step release(int x, int y) {
+        return [x, y](platform::OverlayEvents& e) { e.onLeftRelease(x, y); };
+    }
+    static Step rightPress(int x, int y) {
+        return [x, y](platform::OverlayEvents& e) { e.onRightPress(x, y); };
+    }
+    static Step move(int x, int y) {
+        return [x, y](platform::OverlayEvents& e) { e.onMove(x, y); };
+    }
+    static Step escape() {
+        return [](platform::OverlayEvents& e) { e.onEscape(); };
+    }
+
+    // Steps run in order until the logic closes the overlay; a script that ends with the
+    // overlay open stands for the window system closing it.
+    std::vector<Step> script;
+    // Called after every step with the state the overlay is in.
+    std::function<void()> afterStep;
+
+    void run(const platform::ScreenImage& snapshot, platform::OverlayEvents& events) override {
+        ++runs;
+        open = true;
+        snapshotSize = {snapshot.width, snapshot.height};
+        for (size_t i = 0; i < script.size() && open; ++i) {
+            script[i](events);
+            if (afterStep) afterStep();
+        }
+        open = false;
+    }
+    void close() override {
+        log.push_back("close");
+        open = false;
+    }
+    void clearFigures() override {
+        log.push_back("clear");
+        outline.reset();
+    }
+    void drawOutline(int x1, int y1, int x2, int y2) override {
+        log.push_back("outline");
+        outline = Outline{x1, y1, x2, y2};
+    }
+    void showHint(const std::string& text, int left, int top, int width, int height) override {
+        log.push_back("showHint");
+        hint = Hint{text, left, top, width, height};
+    }
+    void hideHint() override {
+        log.push_back("hideHint");
+        hint.reset();
+    }
+    void setMagnifierVisible(bool visible) override {
+        log.push_back(visible ? "showMagnifier" : "hideMagnifier");
+        magnifierVisible = visible;
+    }
+    void updateMagnifier(int viewLeft, int viewTop, int sourceLeft, int sourceTop) override {
+        log.push_back("magnify");
+        view = Point{viewLeft, viewTop};
+        source = Point{sourceLeft, sourceTop};
+    }
+    void moveSource(int left, int top) override {
+        log.push_back("moveSource");
+        sourceSquare = Point{left, top};
+    }
+
+    int runs = 0;
+    bool open = false;
+    Point snapshotSize;
+    std::vector<std::string> log;
+    std::optional<Outline> outline;
+    std::optional<Hint> hint;
+    bool magnifierVisible = false;
+    std::optional<Point> view;
+    std::optional<Point> source;
+    std::optional<Point> sourceSquare;
+};
