@@ -125,14 +125,18 @@ std::string executableFolder() {
 }
 
 std::string programFolder() {
+    std::string beside = executableFolder();
+    return programFolderFor(beside, access(beside.c_str(), W_OK) == 0);
+}
+
+std::string programFolderFor(const std::string& executableFolder, bool writable) {
     std::string home = environment("OZMIRA_HOME");
     if (!home.empty()) {
         return withoutTrailingSlashes(home);
     }
     // Portable use: the settings live beside the program when it may write there.
-    std::string beside = executableFolder();
-    if (access(beside.c_str(), W_OK) == 0) {
-        return beside;
+    if (writable) {
+        return executableFolder;
     }
     std::string config = environment("XDG_CONFIG_HOME");
     if (config.empty() || config.front() != '/') {

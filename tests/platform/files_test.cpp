@@ -85,6 +85,31 @@ TEST_F(FilesTest, ProgramFolderIsTheWritableExecutableFolderOtherwise) {
     EXPECT_EQ(files::programFolder(), expected) << "an empty OZMIRA_HOME counts as unset";
 }
 
+TEST_F(FilesTest, ProgramFolderFallsBackToTheConfigFolder) {
+    // An executable folder that may not be written: the per-user configuration folder,
+    // created on the way.
+    ScopedEnv noHome("OZMIRA_HOME", std::nullopt);
+    struct Case {
+        const char* name;
+        std::optional<std::string> config;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"XDG_CONFIG_HOME", m_folder + "/config", m_folder + "/config/ozmira"},
+        {"XDG_CONFIG_HOME unset", std::nullopt, m_folder + "/home/.config/ozmira"},
+        {"relative XDG_CONFIG_HOME ignored", "config", m_folder + "/home/.config/ozmira"},
+    };
+    ScopedEnv home("HOME", m_folder + "/home");
+    for (const auto& c : cases) {
+        ScopedEnv config("XDG_CONFIG_HOME", c.config);
+        EXPECT_EQ(files::programFolderFor("/opt/ozmira", false), c.expected) << c.name;
+        EXPECT_TRUE(fs::is_directory(c.expected)) << c.name;
+    }
+    EXPECT_EQ(files::programFolderFor("/opt/ozmira", true), "/opt/ozmira");
+    ScopedEnv set("OZMIRA_HOME", m_folder);
+    EXPECT_EQ(files::programFolderFor("/opt/ozmira", false), m_folder);
+}
+
 TEST_F(FilesTest, NamesInTheProgramFolder) {
     ScopedEnv env("OZMIRA_HOME", m_folder);
     const std::pair<std::string, std::string> cases[] = {
