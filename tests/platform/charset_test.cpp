@@ -91,7 +91,8 @@ TEST(Charset, EveryCharacterSurvivesTheRoundTrip) {
     for (char32_t cp = 0xE000; cp <= 0xF8FF; ++cp) {
         std::string bytes = charset::utf8ToCp936(utf8Of(cp), true);
         if (bytes != "?") {
-            EXPECT_EQ(charset::cp936ToUtf8(bytes), utf8Of(cp)) << std::hex << static_cast<uint32_t>(cp);
+            EXPECT_EQ(charset::cp936ToUtf8(bytes), utf8Of(cp))
+                << std::hex << static_cast<uint32_t>(cp);
         }
     }
 }
