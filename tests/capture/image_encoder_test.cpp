@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -176,9 +177,10 @@ TEST(ImageEncoderTest, TenByTenBmpToEveryFormat) {
         const std::string label = "format " + std::to_string(static_cast<int>(c.format));
         Bytes out = "previous";
         ASSERT_TRUE(ImageEncoder::Convert(bmp, c.format, out)) << label;
-        bool signed_ = false;
-        for (const std::string& s : c.signatures) signed_ |= out.compare(0, s.size(), s) == 0;
-        EXPECT_TRUE(signed_) << label;
+        bool signatureFound = false;
+        for (const std::string& s : c.signatures)
+            signatureFound |= out.compare(0, s.size(), s) == 0;
+        EXPECT_TRUE(signatureFound) << label;
         if (!c.ending.empty()) {
             ASSERT_GE(out.size(), c.ending.size());
             EXPECT_EQ(out.substr(out.size() - c.ending.size()), c.ending) << label;
@@ -188,7 +190,7 @@ TEST(ImageEncoderTest, TenByTenBmpToEveryFormat) {
 }
 
 TEST(ImageEncoderTest, ReadsEveryBmpLayout) {
-    // Seven pixels a row leave row padding in every layout.
+    // Seven pixels a row leave row padding in the 8-, 16- and 24-bit layouts.
     const Paint pure = [](int x, int y) {
         const Rgb colours[] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
         return colours[(x + 2 * y) % 5];
@@ -258,7 +260,7 @@ TEST(ImageEncoderTest, FullScreenCaptureKeepsItsOrientation) {
         return colours[(y >= 540 ? 2 : 0) + (x >= 960 ? 1 : 0)];
     };
     const Bytes capture = makeBmp(1920, 1080, quadrants);
-    for (ImageFormat format : {ImageFormat::Jpeg, ImageFormat::Png, ImageFormat::Gif}) {
+    for (ImageFormat format : {ImageFormat::Jpeg, ImageFormat::Png}) {
         const std::string label = "format " + std::to_string(static_cast<int>(format));
         Bytes out;
         ASSERT_TRUE(ImageEncoder::Convert(capture, format, out)) << label;

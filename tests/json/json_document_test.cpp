@@ -263,22 +263,22 @@ TEST(JsonDocumentTest, DeepNestingIsRefusedBeyondTheLimit) {
 }
 
 TEST(JsonDocumentTest, MultiMegabyteReply) {
-    const int lineCount = 100000;
+    const int lineCount = 40000;
     std::string reply = R"({"words_result":[)";
     for (int i = 0; i < lineCount; ++i) {
         if (i > 0) reply += ',';
         reply += R"({"words":"第)" + std::to_string(i) + R"(行文字"})";
     }
-    reply += R"(],"tail":")" + std::string(2 * 1024 * 1024, 'x') + R"("})";
+    reply += R"(],"tail":")" + std::string(3 * 1024 * 1024, 'x') + R"("})";
     ASSERT_GT(reply.size(), 4u * 1024 * 1024);
 
     JsonDocument doc;
     ASSERT_TRUE(doc.Parse(reply));
     EXPECT_EQ(doc.GetCount("words_result"), lineCount);
     EXPECT_EQ(doc.GetText("words_result[0].words"), "第0行文字");
-    EXPECT_EQ(doc.GetText("words_result[99999].words"), "第99999行文字");
-    EXPECT_EQ(doc.GetText("words_result[100000].words"), "");
-    EXPECT_EQ(doc.GetText("tail").size(), 2u * 1024 * 1024);
+    EXPECT_EQ(doc.GetText("words_result[39999].words"), "第39999行文字");
+    EXPECT_EQ(doc.GetText("words_result[40000].words"), "");
+    EXPECT_EQ(doc.GetText("tail").size(), 3u * 1024 * 1024);
 
     reply.resize(reply.size() / 2);  // cut off mid-reply
     EXPECT_FALSE(doc.Parse(reply));
