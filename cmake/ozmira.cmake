@@ -15,6 +15,14 @@ function(ozmira_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "OZMIRA_SOURCE_DIR=${CMAKE_SOURCE_DIR};OZMIRA_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  # A property value that is a list does not survive gtest_discover_tests, so each test
+  # gets one label and one environment variable; the build folder is compiled in.
+  if(NOT ARG_LABELS)
+    set(ARG_LABELS unit)
+  endif()
+  list(GET ARG_LABELS 0 label)
+  target_compile_definitions(${name} PRIVATE OZMIRA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                                             OZMIRA_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS ${label} ENVIRONMENT "OZMIRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()

@@ -1,0 +1,112 @@
+#include "export/excel_exporter.h"
+
+#include "app/control_names.h"
+#include "app/settings_store.h"
+#include "export/xl_api.h"
+
+namespace {
+constexpr char kErrorTitle[] = "错误提示！";
+constexpr int kValueColumn = 2;
+constexpr int kFirstTarget = 3;
+}  // namespace
+
+Text ExportProfile::path(AppState& state, platform::Form& form) {
+    const int n = form.selectedIndex(ctl::组合框导出选项) + 1;
+    state.exportProfilePath = state.pathOf("导出" + text::fromInt(n < 0 ? 0 : n) + ".ini");
+    return state.exportProfilePath;
+}
+
+ExcelExporter::ExcelExporter(AppState& state, platform::Form& form, platform::Launcher& launcher)
+    : m_state(state), m_form(form), m_launcher(launcher), m_table(form), m_status(form) {}
+
+Text ExcelExporter::cell(int row, int column) const {
+    return m_table.cell(row, column).value_or(Text());
+}
+
+void ExcelExporter::error(const Text& message) { m_form.messageBox(message, kErrorTitle); }
+
+void ExcelExporter::loadProfile() {
+    const Text& profile = m_state.exportProfilePath;
+    m_table.setRowCount(1);
+    m_table.setColumnCount(1);
+    m_table.setColumnWidth(0, 40);
+    int rows = kMaxRows;
+    int i = 0;
+    for (const Text& section : SettingsStore::sectionNames(profile)) {
+        ++i;
+        m_table.insertColumn(section, i);
+        m_table.setColumnWidth(i, text::toInt(SettingsStore::read(profile, section, "列宽")));
+        for (int j = 1; j <= rows; ++j) {
+            const Text value = SettingsStore::read(profile, section, text::fromInt(j));
+            if (!value.empty()) {
+                if (i == 1) m_table.insertRow(text::fromInt(j), j);
+                m_table.setCell(j, i, value);
+            } else if (i == 1) {
+                rows = j - 1;
+                break;
+            }
+        }
+    }
+    m_table.setFixedColumnCount(2);
+}
+
+void ExcelExporter::exportAll() {
+    for (int col = kFirstTarget; col < m_table.columnCount(); ++col) {
+        const Text header = cell(0, col);
+        if (SettingsStore::read(m_state.exportProfilePath, header, "类型") == "EXCEL") {
+            const bool ok = exportColumn(col);
+            m_status.append(" 导出[" + header + (ok ? "]成功" : "]失败"));
+        } else {
+            error("错误：导出[" + header + "]-类型设置有误请处理");
+        }
+    }
+}
+
+bool ExcelExporter::exportColumn(int col) {
+    const Text header = cell(0, col);
+    // Names are relative to the program folder; a "\" in them separates folders.
+    const Text path = m_state.pathOf(text::replaceAll(header, "\\", "/"));
+    const XlApi xl;
+    XlBook book = xl.createXmlBook();
+    // A workbook that cannot even be created is reported like one that cannot be opened.
+    if (!book || !xl.bookLoad(book, path)) {
+        error("错误：打开[" + header + "]有误请检查路径和文件是否存在");
+        xl.bookRelease(book);
+        return false;
+    }
+    bool ok = true;
+    int sheetNumber = 0;
+    XlSheet sheet = nullptr;
+    for (int r = 1; r < m_table.rowCount(); ++r) {
+        const Text target = cell(r, col);
+        if (target.empty()) continue;
+        const std::vector<Text> pieces = text::split(target, "|");
+        const int s = pieces.size() == 3 ? text::toInt(pieces[0]) : 0;
+        if (pieces.size() == 3 && s != sheetNumber) {
+            sheet = xl.bookGetSheet(book, s - 1);
+            sheetNumber = s;
+        }
+        // A sheet the workbook does not have is as wrong as a malformed entry: nothing of
+        // the row could be written.
+        if (pieces.size() != 3 || !sheet) {
+            error("错误：[" + header + "]行" + text::fromInt(r) + "列" + text::fromInt(col + 1) +
+                  "表项设置有误导出表格未完成");
+            ok = false;
+            break;
+        }
+        xl.sheetWriteStr(sheet, text::toInt(pieces[1]) - 1, text::toInt(pieces[2]) - 1,
+                         cell(r, kValueColumn));
+    }
+    if (ok) {
+        if (!xl.bookSave(book, path)) {
+            error("错误：[" + header + "]保存不成功请确认表格是否在关闭状态，路径：" + path);
+            ok = false;
+        }
+    } else {
+        // What was written before the bad entry still goes into the file.
+        xl.bookSave(book, path);
+    }
+    xl.bookRelease(book);
+    m_launcher.open(path);
+    return ok;
+}
