@@ -371,6 +371,9 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
     }
     if (withCookies) {
         m_cookies->update(cookiesBefore, cookieLines(handle));
+        // Ends this handle's engine; the next exchange starts from the store again. Also
+        // keeps libcurl 7.88 from losing its cookie file list in the reset that follows.
+        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, nullptr);
     }
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);
     curl_slist_free_all(headers);

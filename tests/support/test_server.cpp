@@ -127,13 +127,11 @@ void TestServer::start() {
     const std::string script = OZMIRA_TEST_SERVER_SCRIPT;
     const std::string certificate = m_certificates->serverCertificate();
     const std::string key = m_certificates->serverKey();
-    std::vector<char*> argv = {const_cast<char*>(python.c_str()),
-                               const_cast<char*>(script.c_str()),
-                               const_cast<char*>("--cert"),
-                               const_cast<char*>(certificate.c_str()),
-                               const_cast<char*>("--key"),
-                               const_cast<char*>(key.c_str()),
-                               nullptr};
+    // -B: no byte-code files in the source tree.
+    std::vector<char*> argv = {const_cast<char*>(python.c_str()),      const_cast<char*>("-B"),
+                               const_cast<char*>(script.c_str()),      const_cast<char*>("--cert"),
+                               const_cast<char*>(certificate.c_str()), const_cast<char*>("--key"),
+                               const_cast<char*>(key.c_str()),         nullptr};
     m_pid = fork();
     if (m_pid == 0) {
         // The server must not outlive a test that crashes.
