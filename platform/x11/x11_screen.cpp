@@ -1,0 +1,261 @@
+#include "platform/x11/x11_screen.h"
+
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
+#ifdef OZMIRA_HAVE_XCB_RANDR
+#include <xcb/randr.h>
+#endif
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "platform/x11/pixel_converter.h"
+#include "platform/x11/shm_segment.h"
+
+namespace {
+
+constexpr int kBmpHeaderSize = 54;
+// Far beyond any screen; keeps a wild rectangle from asking for gigabytes.
+constexpr std::int64_t kMaxPixels = std::int64_t{64} * 1024 * 1024;
+constexpr std::int64_t kMaxSide = 65500;
+
+template <typename T>
+struct Reply {
+    T* value;
+    ~Reply() { std::free(value); }
+    T* operator->() const { return value; }
+    explicit operator bool() const { return value != nullptr; }
+};
+
+void put32(char* out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out[i] = char((value >> (8 * i)) & 0xff);
+}
+
+// "BM", file size, offset 54, then a 40-byte information header for 32-bit bottom-up rows.
+void writeBmpHeader(char* out, int width, int height) {
+    std::memset(out, 0, kBmpHeaderSize);
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(out + 2, std::uint32_t(kBmpHeaderSize + std::int64_t{width} * height * 4));
+    put32(out + 10, kBmpHeaderSize);
+    put32(out + 14, 40);
+    put32(out + 18, std::uint32_t(width));
+    put32(out + 22, std::uint32_t(height));
+    out[26] = 1;
+    out[28] = 32;
+}
+
+bool acceptable(int width, int height) {
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
+           std::int64_t{width} * height <= kMaxPixels;
+}
+
+}  // namespace
+
+struct X11Screen::Format {
+    int bitsPerPixel = 0;
+    int scanlinePad = 0;
+    std::optional<PixelConverter> converter;
+
+    std::size_t rowBytes(int width) const {
+        const std::size_t bits = std::size_t(width) * bitsPerPixel;
+        const std::size_t pad = scanlinePad > 0 ? std::size_t(scanlinePad) : 8;
+        return (bits + pad - 1) / pad * pad / 8;
+    }
+};
+
+X11Screen::Format X11Screen::rootFormat(const xcb_setup_t* setup, const xcb_screen_t* screen) {
+    Format format;
+    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it)) {
+        if (it.data->depth == screen->root_depth) {
+            format.bitsPerPixel = it.data->bits_per_pixel;
+            format.scanlinePad = it.data->scanline_pad;
+        }
+    }
+    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d)) {
+        if (d.data->depth != screen->root_depth) continue;
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
+            const xcb_visualtype_t* visual = v.data;
+            if (visual->visual_id != screen->root_visual) continue;
+            if (visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR &&
+                visual->_class != XCB_VISUAL_CLASS_DIRECT_COLOR)
+                continue;
+            PixelConverter::Format pixels;
+            pixels.bitsPerPixel = format.bitsPerPixel;
+            pixels.mostSignificantByteFirst = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+            pixels.redMask = visual->red_mask;
+            pixels.greenMask = visual->green_mask;
+            pixels.blueMask = visual->blue_mask;
+            format.converter.emplace(pixels);
+        }
+    }
+    return format;
+}
+
+X11Screen::X11Screen(Transfer transfer) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return;
+    }
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    auto it = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+    if (!it.rem) {
+        xcb_disconnect(connection);
+        return;
+    }
+    m_connection = connection;
+    m_root = it.data->root;
+    m_rootDepth = it.data->root_depth;
+    m_format = std::make_unique<Format>(rootFormat(setup, it.data));
+
+#ifdef OZMIRA_HAVE_XCB_RANDR
+    // Monitors (and with them the primary one) arrived in RandR 1.5.
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
+    if (randr && randr->present) {
+        Reply<xcb_randr_query_version_reply_t> version{xcb_randr_query_version_reply(
+            connection, xcb_randr_query_version(connection, 1, 5), nullptr)};
+        m_monitors = version && (version->major_version > 1 || version->minor_version >= 5);
+    }
+#endif
+    if (transfer == Transfer::SharedMemoryWhereOffered) {
+        m_shm = std::make_unique<ShmSegment>(connection);
+        if (!m_shm->available()) m_shm.reset();
+    }
+}
+
+X11Screen::~X11Screen() {
+    m_shm.reset();
+    if (m_connection) xcb_disconnect(m_connection);
+}
+
+bool X11Screen::usesSharedMemory() const {
+    return m_shm != nullptr;
+}
+
+X11Screen::Layout X11Screen::layout() {
+    Layout result;
+    xcb_get_geometry_cookie_t geometry = xcb_get_geometry(m_connection, m_root);
+#ifdef OZMIRA_HAVE_XCB_RANDR
+    std::optional<xcb_randr_get_monitors_cookie_t> monitors;
+    if (m_monitors) monitors = xcb_randr_get_monitors(m_connection, m_root, 1);
+#endif
+    Reply<xcb_get_geometry_reply_t> root{xcb_get_geometry_reply(m_connection, geometry, nullptr)};
+    if (root) result.root = {0, 0, root->width, root->height};
+    result.primary = result.root;
+#ifdef OZMIRA_HAVE_XCB_RANDR
+    if (monitors) {
+        Reply<xcb_randr_get_monitors_reply_t> reply{
+            xcb_randr_get_monitors_reply(m_connection, *monitors, nullptr)};
+        if (reply) {
+            // The primary monitor, or the first one where none is marked, as toolkits do.
+            std::optional<Geometry> chosen;
+            for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.value); it.rem;
+                 xcb_randr_monitor_info_next(&it)) {
+                const Geometry g{it.data->x, it.data->y, it.data->width, it.data->height};
+                if (it.data->primary) {
+                    chosen = g;
+                    break;
+                }
+                if (!chosen) chosen = g;
+            }
+            if (chosen && chosen->width > 0 && chosen->height > 0) result.primary = *chosen;
+        }
+    }
+#endif
+    return result;
+}
+
+platform::ScreenSize X11Screen::size() {
+    if (!m_connection) return {};
+    const Layout l = layout();
+    return {l.primary.width, l.primary.height};
+}
+
+std::string X11Screen::capture(int left, int top, int width, int height) {
+    if (!m_connection || !acceptable(width, height)) return {};
+    const std::size_t stride = std::size_t(width) * 4;
+    std::string file(kBmpHeaderSize + stride * height, '\0');
+    writeBmpHeader(file.data(), width, height);
+    // The file keeps the bottom row first: start at the last row and walk backwards.
+    auto* lastRow =
+        reinterpret_cast<std::uint8_t*>(file.data()) + kBmpHeaderSize + stride * (height - 1);
+    if (!read(layout(), left, top, width, height, lastRow, -std::ptrdiff_t(stride), 0)) return {};
+    return file;
+}
+
+platform::ScreenImage X11Screen::snapshot() {
+    if (!m_connection) return {};
+    const Layout l = layout();
+    if (!acceptable(l.primary.width, l.primary.height)) return {};
+    platform::ScreenImage image;
+    image.width = l.primary.width;
+    image.height = l.primary.height;
+    image.pixels.assign(std::size_t(image.width) * image.height, 0xff000000u);
+    auto* out = reinterpret_cast<std::uint8_t*>(image.pixels.data());
+    if (!read(l, 0, 0, image.width, image.height, out, std::ptrdiff_t(image.width) * 4, 0xff))
+        return {};
+    return image;
+}
+
+bool X11Screen::read(const Layout& l, int left, int top, int width, int height, std::uint8_t* out,
+                     std::ptrdiff_t pitch, std::uint8_t fourth) {
+    if (!m_format->converter || !m_format->converter->supported()) return false;
+    const std::int64_t x = std::int64_t{l.primary.x} + left;
+    const std::int64_t y = std::int64_t{l.primary.y} + top;
+    const std::int64_t x0 = std::max<std::int64_t>(x, 0);
+    const std::int64_t y0 = std::max<std::int64_t>(y, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(x + width, l.root.width);
+    const std::int64_t y1 = std::min<std::int64_t>(y + height, l.root.height);
+    // Nothing of it on the screen: all black, which the caller's buffer already is.
+    if (x0 >= x1 || y0 >= y1) return true;
+    const Geometry part{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
+    return readVisible(part, out + (y0 - y) * pitch + (x0 - x) * 4, pitch, fourth);
+}
+
+bool X11Screen::readVisible(const Geometry& part, std::uint8_t* out, std::ptrdiff_t pitch,
+                            std::uint8_t fourth) {
+    const Format& format = *m_format;
+    const std::size_t rowBytes = format.rowBytes(part.width);
+    const std::size_t bytes = rowBytes * part.height;
+    auto convert = [&](const std::uint8_t* rows) {
+        for (int row = 0; row < part.height; ++row)
+            format.converter->convertRow(rows + rowBytes * row, part.width, out + row * pitch,
+                                         fourth);
+    };
+
+    if (m_shm && m_shm->reserve(bytes)) {
+        xcb_generic_error_t* error = nullptr;
+        Reply<xcb_shm_get_image_reply_t> reply{xcb_shm_get_image_reply(
+            m_connection,
+            xcb_shm_get_image(m_connection, m_root, std::int16_t(part.x), std::int16_t(part.y),
+                              std::uint16_t(part.width), std::uint16_t(part.height), ~0u,
+                              XCB_IMAGE_FORMAT_Z_PIXMAP, m_shm->id(), 0),
+            &error)};
+        if (reply && reply->depth == m_rootDepth && reply->size >= bytes) {
+            convert(m_shm->data());
+            return true;
+        }
+        std::free(error);
+    }
+    // No shared memory (a remote server, or it stopped working): the pixels come through
+    // the connection instead. A failed shared-memory transfer is not tried again.
+    m_shm.reset();
+
+    xcb_generic_error_t* error = nullptr;
+    Reply<xcb_get_image_reply_t> reply{xcb_get_image_reply(
+        m_connection,
+        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, std::int16_t(part.x),
+                      std::int16_t(part.y), std::uint16_t(part.width), std::uint16_t(part.height),
+                      ~0u),
+        &error)};
+    std::free(error);
+    if (!reply || reply->depth != m_rootDepth) return false;
+    if (std::size_t(xcb_get_image_data_length(reply.value)) < bytes) return false;
+    convert(xcb_get_image_data(reply.value));
+    return true;
+}
