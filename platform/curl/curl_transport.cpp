@@ -286,6 +286,8 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
     curl_easy_setopt(handle, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Each long-lived handle parses the certificate store once and keeps it for a day.
+    curl_easy_setopt(handle, CURLOPT_CA_CACHE_TIMEOUT, 86400L);
     if (!limits.caFile.empty()) {
         curl_easy_setopt(handle, CURLOPT_CAINFO, limits.caFile.c_str());
         curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
