@@ -142,6 +142,29 @@ TEST_F(XlsxEngineTest, WritesCellsAndKeepsEverythingElse) {
     EXPECT_EQ(m_tool.dump(path)["parts"], before["parts"]);
 }
 
+TEST_F(XlsxEngineTest, WritesTheFilesOfOtherWritersAlike) {
+    // Rows and cells without references, and elements with a namespace prefix.
+    std::vector<Write> writes = {
+        {0, 1, 29, "wide", "AD2", "wide"},     {0, 1, 5, "in row 2", "F2", "in row 2"},
+        {0, 6, 1, "new row", "B7", "new row"}, {1, 1, 2, "between", "C2", "between"},
+        {1, 1, 0, "over 20", "A2", "over 20"}, {1, 5, 0, "row 6", "A6", "row 6"},
+        {1, 2, 1, "B3", "B3", "B3"},
+    };
+    for (const char* kind : {"standard", "norefs", "prefixed"}) {
+        SCOPED_TRACE(kind);
+        std::string path = m_tool.path(std::string(kind) + ".xlsx");
+        m_tool.make(kind, path);
+        json before = m_tool.dump(path);
+        auto book = load(path);
+        write(*book, writes);
+        ASSERT_TRUE(book->save(path));
+        json after = m_tool.dump(path);
+        expectOnlyWritesChanged(before, after, writes);
+        // The spans hint of a row grows with it; a new row has none.
+        EXPECT_EQ(after["sheets"][0]["spans"], json::parse(R"({"1":"1:5","2":"1:30","3":"1:5"})"));
+    }
+}
+
 TEST_F(XlsxEngineTest, OverwritingAFormulaTakesItOutOfTheCalculationChain) {
     std::string path = m_tool.path("book.xlsx");
     m_tool.make("standard", path);

@@ -22,7 +22,9 @@ std::string interpreter() {
     return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
 }
 
-std::string toolPath() { return OZMIRA_XLSX_TOOL; }
+std::string toolPath() {
+    return OZMIRA_XLSX_TOOL;
+}
 
 }  // namespace
 

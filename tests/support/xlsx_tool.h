@@ -19,11 +19,14 @@ public:
 
     // Writes a workbook: "standard" (sheets Personen, Daten and Leer with shared and
     // inline strings, styles, formulas, a calculation chain, a merged range, a column
-    // width), "big" (arg rows), "shared" (a shared formula), and the hostile kinds
-    // "bomb", "liar", "notzip", "badxml", "noworkbook", "entities".
+    // width, the spans hint on the first sheet's rows), "norefs" (standard, the second
+    // sheet's rows and cells without references), "prefixed" (standard, workbook and first
+    // sheet with prefixed element names), "big" (arg rows), "shared" (a shared formula),
+    // and the hostile kinds "bomb" (a 300 MiB part), "liar" (the same, declared tiny),
+    // "notzip", "badxml", "noworkbook", "entities" (a document type with entities).
     void make(const std::string& kind, const std::string& path, const std::string& arg = "") const;
     // What openpyxl and zipfile see in the workbook: "sheets" (title, cells, merged,
-    // widths, dimension, ordered), "parts" (sha256 of each part's bytes), "calc_chain",
+    // widths, dimension, ordered, spans), "parts" (sha256 of each part's bytes), "calc_chain",
     // "overrides", "workbook_rel_targets", "full_calc_on_load".
     nlohmann::json dump(const std::string& path) const;
 

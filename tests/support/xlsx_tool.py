@@ -170,6 +170,38 @@ def make_shared(path):
     rewrite(path, change)
 
 
+def add_spans(path):
+    """Gives every row of the first sheet the spans hint that Excel writes."""
+    def change(name, data, extra):
+        if name != "xl/worksheets/sheet1.xml":
+            return data
+        return re.sub(rb'<row r="(\d+)"', rb'<row r="\1" spans="1:5"', data)
+    rewrite(path, change)
+
+
+def strip_references(path):
+    """Leaves out the r attributes of the rows and cells of the second sheet, which
+    some writers do: each row and cell then follows the one before."""
+    def change(name, data, extra):
+        if name != "xl/worksheets/sheet2.xml":
+            return data
+        return re.sub(rb'<(row|c) r="[A-Z]*\d+"', rb"<\1", data)
+    rewrite(path, change)
+
+
+def add_prefixes(path):
+    """Writes the workbook and the first sheet with a namespace prefix on every element,
+    as some generators do."""
+    def prefixed(data):
+        text = data.decode()
+        text = re.sub(r"<(/?)([A-Za-z]+)([ >/])", r"<\1x:\2\3", text)
+        return text.replace('xmlns="%s"' % MAIN_NS, 'xmlns:x="%s"' % MAIN_NS).encode()
+
+    def change(name, data, extra):
+        return prefixed(data) if name in ("xl/workbook.xml", "xl/worksheets/sheet1.xml") else data
+    rewrite(path, change)
+
+
 def make_bomb(path, declared_lie):
     """A workbook whose first sheet inflates to 300 MiB; with declared_lie the zip headers
     claim it is tiny."""
@@ -221,6 +253,13 @@ def make(kind, out, arg):
         standard_book().save(out)
         to_shared_strings(out, {"xl/worksheets/sheet1.xml", "xl/worksheets/sheet3.xml"})
         add_calc_chain(out)
+        add_spans(out)
+    elif kind == "norefs":
+        make("standard", out, "")
+        strip_references(out)
+    elif kind == "prefixed":
+        make("standard", out, "")
+        add_prefixes(out)
     elif kind == "big":
         big_book(int(arg)).save(out)
         add_calc_chain(out)
@@ -264,22 +303,25 @@ def cell_json(cell):
 
 
 def order_ok(data):
-    """True when rows ascend by r and cells by column inside each row."""
+    """True when rows ascend by r and cells by column inside each row (a row or cell
+    without r follows the one before)."""
     root = ET.fromstring(data)
     last_row = 0
     for row in root.iter("{%s}row" % MAIN_NS):
-        r = int(row.get("r"))
+        r = int(row.get("r", last_row + 1))
         if r <= last_row:
             return False
         last_row = r
         last_col = 0
         for c in row.findall("{%s}c" % MAIN_NS):
-            ref = re.match(r"([A-Z]+)(\d+)$", c.get("r"))
-            if int(ref.group(2)) != r:
-                return False
-            col = 0
-            for ch in ref.group(1):
-                col = col * 26 + ord(ch) - 64
+            col = last_col + 1
+            if c.get("r"):
+                ref = re.match(r"([A-Z]+)(\d+)$", c.get("r"))
+                if int(ref.group(2)) != r:
+                    return False
+                col = 0
+                for ch in ref.group(1):
+                    col = col * 26 + ord(ch) - 64
             if col <= last_col:
                 return False
             last_col = col
@@ -310,6 +352,11 @@ def dump(path):
         result["full_calc_on_load"] = calc is not None and calc.get("fullCalcOnLoad") in ("1", "true")
         parts = sheet_ids(path)
         order = {part: order_ok(z.read(part)) for part in parts}
+        spans = {}
+        for part in parts:
+            root = ET.fromstring(z.read(part))
+            spans[part] = {row.get("r"): row.get("spans") for row in root.iter("{%s}row" % MAIN_NS)
+                           if row.get("spans")}
     book = openpyxl.load_workbook(path)
     sheets = []
     for index, ws in enumerate(book.worksheets):
@@ -326,6 +373,7 @@ def dump(path):
             "widths": {k: v.width for k, v in ws.column_dimensions.items() if v.customWidth},
             "dimension": ws.calculate_dimension(),
             "ordered": order.get("xl/worksheets/sheet%d.xml" % (index + 1), True),
+            "spans": spans.get("xl/worksheets/sheet%d.xml" % (index + 1), {}),
         })
     result["sheets"] = sheets
     return result
