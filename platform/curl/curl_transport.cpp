@@ -221,6 +221,31 @@ bool setMethod(CURL* handle, std::string_view verb, const std::string& body) {
     return false;
 }
 
+// What every exchange has: HTTP/1.1 only, verified TLS, the time limits, no redirect
+// following by libcurl, and the proxy (none when empty).
+void setCommonOptions(CURL* handle, long connectSeconds, long stallSeconds,
+                      const std::string& caFile, const std::string& proxy) {
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, connectSeconds);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds);
+    curl_easy_setopt(handle, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Each long-lived handle parses the certificate store once and keeps it for a day.
+    curl_easy_setopt(handle, CURLOPT_CA_CACHE_TIMEOUT, 86400L);
+    if (!caFile.empty()) {
+        curl_easy_setopt(handle, CURLOPT_CAINFO, caFile.c_str());
+        curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
+    }
+    // An empty proxy text also keeps libcurl from taking one from the environment.
+    curl_easy_setopt(handle, CURLOPT_PROXY, proxy.c_str());
+    curl_easy_setopt(handle, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+}
+
 std::vector<std::string> cookieLines(CURL* handle) {
     std::vector<std::string> lines;
     curl_slist* list = nullptr;
@@ -276,25 +301,7 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
     if (!proxy.empty() && proxy.find("://") == std::string::npos) {
         proxy.insert(0, "http://");
     }
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
-    curl_easy_setopt(handle, CURLOPT_TCP_KEEPALIVE, 1L);
-    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
-    // Each long-lived handle parses the certificate store once and keeps it for a day.
-    curl_easy_setopt(handle, CURLOPT_CA_CACHE_TIMEOUT, 86400L);
-    if (!limits.caFile.empty()) {
-        curl_easy_setopt(handle, CURLOPT_CAINFO, limits.caFile.c_str());
-        curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
-    }
-    // An empty proxy text also keeps libcurl from taking one from the environment.
-    curl_easy_setopt(handle, CURLOPT_PROXY, proxy.c_str());
-    curl_easy_setopt(handle, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    setCommonOptions(handle, limits.connectSeconds, limits.stallSeconds, limits.caFile, proxy);
     curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str());
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &onHeaderLine);

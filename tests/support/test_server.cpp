@@ -178,20 +178,20 @@ nlohmann::json TestServer::command(const nlohmann::json& command) {
 }
 
 bool TestServer::setReply(const std::string& path, const ServerReply& reply) {
-    nlohmann::json spec = {{"status", reply.status},      {"body_hex", toHex(reply.body)},
-                           {"delay", reply.delaySeconds}, {"hang", reply.hang},
-                           {"close", reply.close},        {"chunked", reply.chunked}};
-    spec["headers"] = nlohmann::json::array();
+    nlohmann::json fields = {{"status", reply.status},      {"body_hex", toHex(reply.body)},
+                             {"delay", reply.delaySeconds}, {"hang", reply.hang},
+                             {"close", reply.close},        {"chunked", reply.chunked}};
+    fields["headers"] = nlohmann::json::array();
     for (const auto& [name, value] : reply.headers) {
-        spec["headers"].push_back({name, value});
+        fields["headers"].push_back({name, value});
     }
     if (!reply.redirect.empty()) {
-        spec["redirect"] = reply.redirect;
+        fields["redirect"] = reply.redirect;
     }
     if (!reply.raw.empty()) {
-        spec["raw_hex"] = toHex(reply.raw);
+        fields["raw_hex"] = toHex(reply.raw);
     }
-    return command({{"cmd", "set"}, {"path", path}, {"reply", spec}}).value("ok", false);
+    return command({{"cmd", "set"}, {"path", path}, {"reply", fields}}).value("ok", false);
 }
 
 bool TestServer::setOcrResult(const std::string& kind, const nlohmann::json& value) {
