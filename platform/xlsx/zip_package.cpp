@@ -86,13 +86,16 @@ bool ZipPackage::read(const std::string& name, std::string& bytes) {
     if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxPartSize) return false;
     zip_file_t* file = zip_fopen_index(m_archive, static_cast<zip_uint64_t>(index), 0);
     if (!file) return false;
-    // The declared size may lie: count what actually comes out of the inflater.
+    // The declared size may lie: count what actually comes out of the inflater, and stop
+    // as soon as it is more than the archive promised.
+    const uint64_t limit = (st.valid & ZIP_STAT_SIZE) ? st.size : kMaxPartSize;
+    if (st.valid & ZIP_STAT_SIZE) bytes.reserve(static_cast<size_t>(st.size));
     char buffer[65536];
     zip_int64_t n;
     bool ok = true;
     while ((n = zip_fread(file, buffer, sizeof buffer)) > 0) {
         m_totalRead += static_cast<uint64_t>(n);
-        if (bytes.size() + static_cast<uint64_t>(n) > kMaxPartSize || m_totalRead > kMaxTotalRead) {
+        if (bytes.size() + static_cast<uint64_t>(n) > limit || m_totalRead > kMaxTotalRead) {
             ok = false;
             break;
         }
@@ -100,7 +103,7 @@ bool ZipPackage::read(const std::string& name, std::string& bytes) {
     }
     if (n < 0) ok = false;
     zip_fclose(file);
-    if (!ok) bytes.clear();
+    if (!ok) std::string().swap(bytes);
     return ok;
 }
 
