@@ -114,7 +114,9 @@ void HotkeysGrabber::ungrabVariants(const std::vector<Variant>& variants) {
     for (const auto& [keycode, modifiers] : variants) {
         xcb_ungrab_key(m_connection, keycode, m_root, modifiers);
     }
-    xcb_flush(m_connection);
+    // A round trip: the server handles different clients' requests in no set order, so
+    // the keys are free for others only once it has answered after the ungrabs.
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
 }
 
 void HotkeysGrabber::mappingChanged(xcb_mapping_notify_event_t* event) {

@@ -53,6 +53,13 @@ HotkeysX11::~HotkeysX11() {
         xcb_flush(m_connection);
         // A lost connection ends the reader's wait as well, so this never hangs.
         m_reader.join();
+        // The server drops a closed connection's grabs only when it gets round to it; let
+        // them go now, so whoever registers the same keys next is not refused.
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            for (const Registration& r : m_registrations) m_grabber->ungrab(r.grab);
+            m_registrations.clear();
+        }
         m_grabber.reset();
         xcb_disconnect(m_connection);
         m_connection = nullptr;

@@ -24,7 +24,7 @@ public:
     // display: an X display name, nullptr for $DISPLAY. Without a display every
     // registration fails; the program runs on without hotkeys.
     explicit HotkeysX11(PostToUi postToUi, const char* display = nullptr);
-    // Stops the reader thread and closes the connection, which releases every grab.
+    // Stops the reader thread, releases every grab and closes the connection.
     // Functions already posted to the user-interface thread then do nothing.
     ~HotkeysX11() override;
     HotkeysX11(const HotkeysX11&) = delete;

@@ -249,10 +249,14 @@ TEST(HotkeyManager, KeyReleaseInAKeyBoxShowsTheKeyName) {
         std::vector<int32_t> released;
         const char* text;
     } cases[] = {
-        {1, {116}, "F5键"},   {1, {96}, ""},            // numeric-pad 0 has no name
-        {1, {16}, "Shift键"}, {1, {112, 18}, "Alt键"},  // Alt+F1 with F1 released first: the last
-                                                        // release wins
-        {3, {220}, "斜杠键"}, {5, {65}, "A键"},        {5, {0}, ""},
+        {1, {116}, "F5键"},
+        {1, {96}, ""},  // numeric-pad 0 has no name
+        {1, {16}, "Shift键"},
+        {1, {112, 18}, "Alt键"},  // Alt+F1 with F1 released first: the last
+                                  // release wins
+        {3, {220}, "斜杠键"},
+        {5, {65}, "A键"},
+        {5, {0}, ""},
     };
     for (const auto& c : cases) {
         Harness h;

@@ -1,0 +1,26 @@
+#pragma once
+// A private Xvfb server for one test program: hotkey tests grab keys and toggle the lock
+// keys, which must neither disturb nor be disturbed by other tests on a shared display.
+#include <sys/types.h>
+
+#include <string>
+
+class X11PrivateServer {
+public:
+    // Starts Xvfb on a free display number and waits until it accepts clients; throws
+    // std::runtime_error when it does not come up.
+    X11PrivateServer();
+    ~X11PrivateServer();
+    X11PrivateServer(const X11PrivateServer&) = delete;
+    X11PrivateServer& operator=(const X11PrivateServer&) = delete;
+
+    const std::string& display() const { return m_display; }
+    // Runs xdotool with the arguments on this display; true when it succeeded.
+    bool xdotool(const std::string& arguments) const;
+    // Ends the server at once, as a crash or logout would.
+    void kill();
+
+private:
+    pid_t m_pid = -1;
+    std::string m_display;
+};
