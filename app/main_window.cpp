@@ -4,6 +4,7 @@
 
 #include "app/control_names.h"
 #include "app/language_codes.h"
+#include "export/excel_exporter.h"
 #include "platform/charset.h"
 #include "platform/files.h"
 
@@ -105,10 +106,7 @@ void MainWindow::loadKeyProfiles() {
     m_form.setSelectedIndex(ctl::组合框key, n > 0 ? 0 : -1);
 }
 
-void MainWindow::computeExportProfilePath() {
-    const int n = m_form.selectedIndex(ctl::组合框导出选项) + 1;
-    m_state.exportProfilePath = m_state.pathOf("导出" + text::fromInt(n < 0 ? 0 : n) + ".ini");
-}
+void MainWindow::computeExportProfilePath() { ExportProfile::path(m_state, m_form); }
 
 void MainWindow::onResized() {
     using platform::Rect;
