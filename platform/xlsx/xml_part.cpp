@@ -24,12 +24,20 @@ bool XmlPart::parse(const std::string& bytes) {
     if (!result) return false;
     for (pugi::xml_node node : m_doc.children())
         if (node.type() == pugi::node_doctype) return false;
+    m_afterDeclaration.clear();
+    if (m_doc.first_child().type() == pugi::node_declaration) {
+        size_t end = bytes.find("?>");
+        size_t next = end == std::string::npos ? end : bytes.find_first_not_of(" \t\r\n", end + 2);
+        if (next != std::string::npos) m_afterDeclaration = bytes.substr(end + 2, next - end - 2);
+    }
     return static_cast<bool>(root());
 }
 
 std::string XmlPart::serialize() const {
     StringWriter writer;
     m_doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    if (!m_afterDeclaration.empty() && m_doc.first_child().type() == pugi::node_declaration)
+        writer.out.insert(writer.out.find("?>") + 2, m_afterDeclaration);
     return std::move(writer.out);
 }
 

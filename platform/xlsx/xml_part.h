@@ -38,6 +38,8 @@ public:
 
 private:
     pugi::xml_document m_doc;
+    // The line break that writers put after the declaration, which the parser drops.
+    std::string m_afterDeclaration;
     bool m_dirty = false;
 };
 

@@ -1,11 +1,13 @@
 // The engine's building blocks: cell references, the stored form of cell texts, and the
 // moving of formulas when a shared formula is split up.
+#include "platform/xlsx/calc_chain.h"
 #include "platform/xlsx/cell_ref.h"
 #include "platform/xlsx/cell_text.h"
 #include "platform/xlsx/formula_shifter.h"
 
 #include <gtest/gtest.h>
 
+using xlsx::CalcChain;
 using xlsx::CellRef;
 using xlsx::CellText;
 using xlsx::FormulaShifter;
@@ -126,4 +128,62 @@ TEST(FormulaShifterTest, MovesRelativeReferencesOnly) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(FormulaShifter(c.rows, c.columns).shift(c.formula), c.moved) << c.formula;
+}
+
+TEST(CalcChainTest, RemovesOneCellsEntryAndPassesOnWhatItStated) {
+    // Entries without i belong to the sheet of the entry before them.
+    const std::string chain =
+        R"(<calcChain xmlns="m"><c r="A1" i="1" l="1"/><c r="B1"/><c r="A1" i="2"/></calcChain>)";
+    struct Case {
+        int sheet;
+        const char* cell;
+        const char* left;  // nullptr: unchanged
+        bool empty;
+    } cases[] = {
+        {1, "A1", R"(<calcChain xmlns="m"><c r="B1" i="1" l="1"/><c r="A1" i="2"/></calcChain>)",
+         false},
+        {1, "B1", R"(<calcChain xmlns="m"><c r="A1" i="1" l="1"/><c r="A1" i="2"/></calcChain>)",
+         false},
+        {2, "A1", R"(<calcChain xmlns="m"><c r="A1" i="1" l="1"/><c r="B1"/></calcChain>)", false},
+        {2, "B1", nullptr, false},
+        {3, "A1", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        xlsx::XmlPart part;
+        ASSERT_TRUE(part.parse(chain));
+        CalcChain calc;
+        calc.assign("xl/calcChain.xml", std::move(part));
+        calc.remove(c.sheet, c.cell);
+        EXPECT_EQ(calc.part().serialize(), c.left ? c.left : chain) << c.sheet << c.cell;
+        EXPECT_EQ(calc.isChanged(), c.left != nullptr);
+        EXPECT_EQ(calc.isEmpty(), c.empty);
+    }
+    xlsx::XmlPart part;
+    ASSERT_TRUE(part.parse(chain));
+    CalcChain calc;
+    calc.assign("xl/calcChain.xml", std::move(part));
+    for (auto [sheet, cell] : {std::pair{1, "A1"}, {1, "B1"}, {2, "A1"}}) calc.remove(sheet, cell);
+    EXPECT_TRUE(calc.isEmpty());
+}
+
+TEST(XmlPartTest, RefusesDocumentTypesAndBrokenXml) {
+    struct Case {
+        const char* bytes;
+        bool parses;
+    } cases[] = {
+        {"<a><b/></a>", true},
+        {"<?xml version=\"1.0\"?>\n<x:a xmlns:x=\"u\"> <x:t> </x:t></x:a>", true},
+        {"<?xml version=\"1.0\" standalone=\"yes\"?>\r\n<a>&amp;<!-- note --></a>", true},
+        {"<!DOCTYPE a [<!ENTITY e \"x\">]><a>&e;</a>", false},
+        {"<a><b></a>", false},
+        {"", false},
+        {"just text", false},
+    };
+    for (const Case& c : cases) {
+        xlsx::XmlPart part;
+        EXPECT_EQ(part.parse(c.bytes), c.parses) << c.bytes;
+        if (c.parses) {
+            EXPECT_EQ(part.serialize(), c.bytes) << "written back unchanged";
+        }
+    }
 }
