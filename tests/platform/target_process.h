@@ -1,0 +1,37 @@
+#pragma once
+// The test application tests/support/sync_target.cpp, run as a child process: its fields
+// can be read back, and it can be frozen (SIGSTOP) like an application that hangs.
+#include <sys/types.h>
+
+#include <chrono>
+#include <map>
+#include <string>
+
+class TargetProcess {
+public:
+    // Starts the application with its accessible name; it asks Qt for accessibility
+    // whether or not an assistive technology runs.
+    explicit TargetProcess(const std::string& applicationName);
+    ~TargetProcess();
+    TargetProcess(const TargetProcess&) = delete;
+    TargetProcess& operator=(const TargetProcess&) = delete;
+
+    // True once the application has shown its windows.
+    bool waitReady(std::chrono::milliseconds timeout);
+    // Field name ("alpha", "beta", "gamma", "delta") to its current text; empty when the
+    // application did not answer.
+    std::map<std::string, std::string> fields();
+
+    void freeze();
+    void thaw();
+
+private:
+    // One line of the application's output without its LF; false at the time limit or
+    // at the end of its output.
+    bool readLine(std::string& line, std::chrono::steady_clock::time_point until);
+
+    pid_t m_pid = -1;
+    int m_input = -1;   // the application's stdin
+    int m_output = -1;  // the application's stdout
+    std::string m_buffer;
+};
