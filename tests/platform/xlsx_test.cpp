@@ -165,6 +165,30 @@ TEST_F(XlsxEngineTest, WritesTheFilesOfOtherWritersAlike) {
     }
 }
 
+TEST_F(XlsxEngineTest, ANewCellTakesTheFormatOfItsRowOrColumn) {
+    std::string path = m_tool.path("book.xlsx");
+    m_tool.make("standard", path);
+    struct Case {
+        int row, column;
+        const char* cell;
+        bool bold, italic;
+    } cases[] = {
+        {1, 1, "B2", true, false},   // column B is bold
+        {2, 4, "E3", false, true},   // row 3 is italic
+        {2, 1, "B3", false, true},   // the row's format comes first
+        {0, 0, "A1", false, false},  // neither
+    };
+    auto book = load(path);
+    for (const Case& c : cases) ASSERT_TRUE(book->sheet(2)->writeText(c.row, c.column, c.cell));
+    ASSERT_TRUE(book->save(path));
+    json cells = m_tool.dump(path)["sheets"][2]["cells"];
+    for (const Case& c : cases) {
+        EXPECT_EQ(cells[c.cell]["value"], c.cell);
+        EXPECT_EQ(cells[c.cell]["bold"], c.bold) << c.cell;
+        EXPECT_EQ(cells[c.cell]["italic"], c.italic) << c.cell;
+    }
+}
+
 TEST_F(XlsxEngineTest, OverwritingAFormulaTakesItOutOfTheCalculationChain) {
     std::string path = m_tool.path("book.xlsx");
     m_tool.make("standard", path);

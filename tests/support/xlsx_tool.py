@@ -48,7 +48,10 @@ def standard_book():
     data["B1"] = "=Personen!B2+1"
     data["B2"] = "text"
     data["B2"].font = Font(bold=True)
-    wb.create_sheet("Leer")
+    empty = wb.create_sheet("Leer")
+    # Formats that a new cell takes: of its column, or of its row.
+    empty.column_dimensions["B"].font = Font(bold=True)
+    empty.row_dimensions[3].font = Font(italic=True)
     return wb
 
 
