@@ -16,7 +16,7 @@ namespace platform {
 
 // An opaque reference to a window or a control; 0 is none. A handle stays usable while
 // its window or control exists, at least until the next few dozen handles are given out.
-using WindowHandle = std::uint64_t;
+using TargetHandle = std::uint64_t;
 
 // One top-level window as the listing shows it.
 struct TargetWindow {
@@ -33,13 +33,13 @@ public:
     // The first top-level window whose class (ASCII case ignored) and title (exact) match;
     // an empty class or title matches any. 0 when none matches. The program's own windows
     // never match.
-    virtual WindowHandle findWindow(const std::string& className, const std::string& title) = 0;
+    virtual TargetHandle findWindow(const std::string& className, const std::string& title) = 0;
     // The id-th editable text control of the window, counting from 1; 0 when the window
     // has fewer, when id is below 1 or when window is 0.
-    virtual WindowHandle findControl(WindowHandle window, int id) = 0;
+    virtual TargetHandle findControl(TargetHandle window, int id) = 0;
     // Replaces the whole text of the control. Nothing happens for handle 0 or a control
     // that is gone; nothing is reported.
-    virtual void setText(WindowHandle control, const std::string& text) = 0;
+    virtual void setText(TargetHandle control, const std::string& text) = 0;
     // Every top-level window of every accessible application but this program, in the
     // order findWindow searches them, each with its editable controls.
     virtual std::vector<TargetWindow> listWindows() = 0;

@@ -67,14 +67,14 @@ void TargetSync::deliver(const Text& text) {
     }
 }
 
-platform::WindowHandle TargetSync::findControl(const Text& className, const Text& title,
+platform::TargetHandle TargetSync::findControl(const Text& className, const Text& title,
                                                int32_t id) {
-    platform::WindowHandle window = m_windows.findWindow(className, title);
+    platform::TargetHandle window = m_windows.findWindow(className, title);
     if (window == 0) return 0;
     return m_windows.findControl(window, id);
 }
 
-void TargetSync::setControlText(platform::WindowHandle control, const Text& text) {
+void TargetSync::setControlText(platform::TargetHandle control, const Text& text) {
     m_windows.setText(control, text);
 }
 

@@ -26,9 +26,9 @@ public:
 
     // The control named by a TargetPath; an empty class or title matches any. 0 when the
     // window or the control does not exist.
-    platform::WindowHandle findControl(const Text& className, const Text& title, int32_t id);
+    platform::TargetHandle findControl(const Text& className, const Text& title, int32_t id);
     // Replaces the control's text; no effect for handle 0.
-    void setControlText(platform::WindowHandle control, const Text& text);
+    void setControlText(platform::TargetHandle control, const Text& text);
 
     // One line per top-level window and one per editable control, the latter beginning
     // with its TargetPath, for the user to copy into the settings.

@@ -37,7 +37,7 @@ AtspiWindows::~AtspiWindows() {
     m_handles.clear();
 }
 
-platform::WindowHandle AtspiWindows::findWindow(const std::string& className,
+platform::TargetHandle AtspiWindows::findWindow(const std::string& className,
                                                 const std::string& title) {
     AtspiSession& session = AtspiSession::instance();
     auto lock = session.hold();
@@ -61,7 +61,7 @@ platform::WindowHandle AtspiWindows::findWindow(const std::string& className,
     return 0;
 }
 
-platform::WindowHandle AtspiWindows::findControl(platform::WindowHandle window, int id) {
+platform::TargetHandle AtspiWindows::findControl(platform::TargetHandle window, int id) {
     if (window == 0 || id < 1) return 0;
     AtspiSession& session = AtspiSession::instance();
     auto lock = session.hold();
@@ -75,7 +75,7 @@ platform::WindowHandle AtspiWindows::findControl(platform::WindowHandle window, 
     return remember(controls[static_cast<size_t>(id) - 1]);
 }
 
-void AtspiWindows::setText(platform::WindowHandle control, const std::string& text) {
+void AtspiWindows::setText(platform::TargetHandle control, const std::string& text) {
     if (control == 0) return;
     AtspiSession& session = AtspiSession::instance();
     auto lock = session.hold();
@@ -107,18 +107,18 @@ std::vector<platform::TargetWindow> AtspiWindows::listWindows() {
     return out;
 }
 
-platform::WindowHandle AtspiWindows::remember(const GRef<AtspiAccessible>& object) {
+platform::TargetHandle AtspiWindows::remember(const GRef<AtspiAccessible>& object) {
     // libatspi keeps one object per accessible, so the same control keeps its handle.
     for (const auto& [handle, known] : m_handles) {
         if (known.get() == object.get()) return handle;
     }
-    platform::WindowHandle handle = m_nextHandle++;
+    platform::TargetHandle handle = m_nextHandle++;
     m_handles.emplace(handle, object);
     if (m_handles.size() > kMaxHandles) m_handles.erase(m_handles.begin());
     return handle;
 }
 
-AtspiAccessible* AtspiWindows::lookup(platform::WindowHandle handle) const {
+AtspiAccessible* AtspiWindows::lookup(platform::TargetHandle handle) const {
     auto it = m_handles.find(handle);
     return it == m_handles.end() ? nullptr : it->second.get();
 }

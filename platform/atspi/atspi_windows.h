@@ -20,17 +20,17 @@ public:
     AtspiWindows(const AtspiWindows&) = delete;
     AtspiWindows& operator=(const AtspiWindows&) = delete;
 
-    platform::WindowHandle findWindow(const std::string& className,
+    platform::TargetHandle findWindow(const std::string& className,
                                       const std::string& title) override;
-    platform::WindowHandle findControl(platform::WindowHandle window, int id) override;
-    void setText(platform::WindowHandle control, const std::string& text) override;
+    platform::TargetHandle findControl(platform::TargetHandle window, int id) override;
+    void setText(platform::TargetHandle control, const std::string& text) override;
     std::vector<platform::TargetWindow> listWindows() override;
 
 private:
     // With the session's lock held.
-    platform::WindowHandle remember(const GRef<AtspiAccessible>& object);
-    AtspiAccessible* lookup(platform::WindowHandle handle) const;
+    platform::TargetHandle remember(const GRef<AtspiAccessible>& object);
+    AtspiAccessible* lookup(platform::TargetHandle handle) const;
 
-    std::map<platform::WindowHandle, GRef<AtspiAccessible>> m_handles;
-    platform::WindowHandle m_nextHandle = 1;
+    std::map<platform::TargetHandle, GRef<AtspiAccessible>> m_handles;
+    platform::TargetHandle m_nextHandle = 1;
 };

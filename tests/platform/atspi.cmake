@@ -6,7 +6,7 @@ if(TARGET ozmira_atspi AND TARGET ozmira_sync AND EXISTS ${CMAKE_CURRENT_LIST_DI
   ozmira_test(atspi_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/atspi_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/target_process.cpp
-    DEPS ozmira_atspi ozmira_sync
+    DEPS ozmira_atspi ozmira_sync Qt6::Widgets
     LABELS atspi)
   add_dependencies(atspi_test sync_target)
   target_compile_definitions(atspi_test PRIVATE SYNC_TARGET="$<TARGET_FILE:sync_target>")

@@ -3,13 +3,18 @@
 // bus, as scripts/headless.sh provides them.
 #include "platform/atspi/atspi_windows.h"
 
+#include <atspi/atspi.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <QApplication>
+#include <QLineEdit>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
+#include "platform/atspi/atspi_session.h"
 #include "platform/target_process.h"
 #include "sync/target_sync.h"
 
@@ -31,6 +36,25 @@ std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
+}
+
+// Looks on the bus itself, past the backend: is this process's application there?
+bool onTheBus(const std::string& name) {
+    auto lock = AtspiSession::instance().hold();
+    AtspiAccessible* desktop = atspi_get_desktop(0);
+    bool found = false;
+    int count = atspi_accessible_get_child_count(desktop, nullptr);
+    for (int i = 0; i < count && !found; ++i) {
+        AtspiAccessible* app = atspi_accessible_get_child_at_index(desktop, i, nullptr);
+        if (!app) continue;
+        gchar* appName = atspi_accessible_get_name(app, nullptr);
+        found = appName && appName == name &&
+                atspi_accessible_get_process_id(app, nullptr) == static_cast<guint>(getpid());
+        g_free(appName);
+        g_object_unref(app);
+    }
+    g_object_unref(desktop);
+    return found;
 }
 
 class AtspiTest : public ::testing::Test {
@@ -145,6 +169,46 @@ TEST_F(AtspiTest, AFrozenApplicationDoesNotHoldTheDelivery) {
     Fields expected = target.fields();
     expected["beta"] = "after";
     EXPECT_EQ(deliver(app + "|Form1|2", "after"), expected);
+}
+
+// In the program, deliveries come from worker threads while the user-interface thread runs
+// the Qt event loop; this process plays both parts here.
+TEST_F(AtspiTest, TheProgramsOwnWindowsNeverMatch) {
+    setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 1);
+    int argc = 1;
+    char program[] = "atspi_test";
+    char* argv[] = {program, nullptr};
+    QApplication qt(argc, argv);
+    const std::string own = app + "Own";
+    QApplication::setApplicationName(QString::fromStdString(own));
+    QWidget window;
+    window.setWindowTitle("Form1");
+    auto* field = new QLineEdit("mine", &window);
+    window.show();
+
+    bool ownOnBus = false;
+    platform::TargetHandle ownFound = 0, otherFound = 0;
+    std::vector<std::string> lines;
+    std::thread worker([&] {
+        auto until = std::chrono::steady_clock::now() + 20s;
+        while (!(ownOnBus = onTheBus(own)) && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(100ms);
+        }
+        ownFound = windows.findWindow(own, "Form1");
+        settings = own + "|Form1|1";
+        sync.deliver("not for us");
+        lines = sync.listTargets();
+        otherFound = windows.findWindow(app, "Form1");
+        QMetaObject::invokeMethod(&qt, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    qt.exec();
+    worker.join();
+
+    ASSERT_TRUE(ownOnBus) << "this process never appeared on the accessibility bus";
+    EXPECT_EQ(ownFound, 0u);
+    EXPECT_EQ(field->text().toStdString(), "mine");
+    for (const std::string& line : lines) EXPECT_FALSE(line.starts_with(own + "|")) << line;
+    EXPECT_NE(otherFound, 0u);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include "app/text_tools.h"
 
-platform::WindowHandle FakeWindows::findWindow(const std::string& className,
+platform::TargetHandle FakeWindows::findWindow(const std::string& className,
                                                const std::string& title) {
     searches.push_back({className, title});
     for (size_t i = 0; i < windows.size(); ++i) {
@@ -15,14 +15,14 @@ platform::WindowHandle FakeWindows::findWindow(const std::string& className,
     return 0;
 }
 
-platform::WindowHandle FakeWindows::findControl(platform::WindowHandle window, int id) {
+platform::TargetHandle FakeWindows::findControl(platform::TargetHandle window, int id) {
     if (window == 0 || window > windows.size()) return 0;
     return windows[window - 1].controls.count(id) ? control(window, id) : 0;
 }
 
-void FakeWindows::setText(platform::WindowHandle handle, const std::string& text) {
+void FakeWindows::setText(platform::TargetHandle handle, const std::string& text) {
     sent.push_back({handle, text});
-    platform::WindowHandle window = handle / kPerWindow;
+    platform::TargetHandle window = handle / kPerWindow;
     int id = static_cast<int>(handle % kPerWindow);
     if (window >= 1 && window <= windows.size() && windows[window - 1].controls.count(id)) {
         windows[window - 1].controls[id] = text;

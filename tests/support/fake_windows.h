@@ -15,8 +15,8 @@ public:
         std::string className, title;
         std::map<int, std::string> controls;  // id -> current text
     };
-    static constexpr platform::WindowHandle kPerWindow = 100000;
-    static platform::WindowHandle control(platform::WindowHandle window, int id) {
+    static constexpr platform::TargetHandle kPerWindow = 100000;
+    static platform::TargetHandle control(platform::TargetHandle window, int id) {
         return window * kPerWindow + id;
     }
     struct Search {
@@ -24,7 +24,7 @@ public:
         bool operator==(const Search&) const = default;
     };
     struct Sent {
-        platform::WindowHandle control;
+        platform::TargetHandle control;
         std::string text;
         bool operator==(const Sent&) const = default;
     };
@@ -33,9 +33,9 @@ public:
     std::vector<Search> searches;
     std::vector<Sent> sent;
 
-    platform::WindowHandle findWindow(const std::string& className,
+    platform::TargetHandle findWindow(const std::string& className,
                                       const std::string& title) override;
-    platform::WindowHandle findControl(platform::WindowHandle window, int id) override;
-    void setText(platform::WindowHandle control, const std::string& text) override;
+    platform::TargetHandle findControl(platform::TargetHandle window, int id) override;
+    void setText(platform::TargetHandle control, const std::string& text) override;
     std::vector<platform::TargetWindow> listWindows() override;
 };

@@ -12,7 +12,7 @@ using Search = FakeWindows::Search;
 using Sent = FakeWindows::Sent;
 
 // Window handles in the fake follow list order.
-constexpr platform::WindowHandle kOtherForm1 = 1, kEditForm1 = 2, kAppFrameMain = 3,
+constexpr platform::TargetHandle kOtherForm1 = 1, kEditForm1 = 2, kAppFrameMain = 3,
                                  kAppFrameSecond = 4, kA = 5, kC = 6;
 
 class TargetSyncTest : public ::testing::Test {
@@ -36,7 +36,7 @@ protected:
 struct DeliveryCase {
     const char* settings;
     std::vector<Search> searches;
-    std::vector<platform::WindowHandle> sentTo;  // 0: the path found nothing
+    std::vector<platform::TargetHandle> sentTo;  // 0: the path found nothing
 };
 
 TEST_F(TargetSyncTest, DeliversToEveryPathOfTheSettingsInOrder) {
@@ -93,7 +93,7 @@ TEST_F(TargetSyncTest, DeliversToEveryPathOfTheSettingsInOrder) {
         sync.deliver("识别结果\r\n第二行");
         EXPECT_EQ(windows.searches, c.searches);
         std::vector<Sent> sent;
-        for (platform::WindowHandle h : c.sentTo) sent.push_back({h, "识别结果\r\n第二行"});
+        for (platform::TargetHandle h : c.sentTo) sent.push_back({h, "识别结果\r\n第二行"});
         EXPECT_EQ(windows.sent, sent);
     }
 }
@@ -134,7 +134,7 @@ TEST_F(TargetSyncTest, FindControlNeedsTheWindow) {
     const struct {
         const char *className, *title;
         int id;
-        platform::WindowHandle expected;
+        platform::TargetHandle expected;
     } cases[] = {
         {"Edit", "Form1", 1002, FakeWindows::control(kEditForm1, 1002)},
         {"Edit", "", 1001, FakeWindows::control(kEditForm1, 1001)},
