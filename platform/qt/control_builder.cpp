@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -119,6 +120,19 @@ QWidget* ControlBuilder::create(const layout::Control& c, QWidget* parent) {
     return new QWidget(parent);
 }
 
+bool ControlBuilder::coversEarlierSibling(const layout::Control& control) {
+    const platform::Rect& g = control.geometry;
+    for (const layout::Control& c : layout::controls()) {
+        if (c.name == control.name) return false;
+        if (c.parent != control.parent || c.page != control.page) continue;
+        const platform::Rect& o = c.geometry;
+        if (g.left >= o.left && g.top >= o.top && g.left + g.width <= o.left + o.width &&
+            g.top + g.height <= o.top + o.height)
+            return true;
+    }
+    return false;
+}
+
 ControlRegistry ControlBuilder::build(QWidget* window) {
     ControlRegistry made;
     const layout::Font& windowFont = layout::window().font;
@@ -135,6 +149,15 @@ ControlRegistry ControlBuilder::build(QWidget* window) {
         w->setGeometry(r.left, r.top, qMax(0, r.width), qMax(0, r.height));
         if (c.hidden) w->hide();
         if (c.disabled) w->setEnabled(false);
+        if (c.kind == Kind::Label) {
+            // A label too short for a line (the divider) shows the middle of the line, where
+            // its hyphens are, instead of the empty top.
+            const int line = QFontMetrics(w->font()).ascent();
+            static_cast<QLabel*>(w)->setAlignment(
+                Qt::AlignLeft | (r.height < line ? Qt::AlignVCenter : Qt::AlignTop));
+        }
+        // A group box lying wholly over an earlier control is a panel that hides it.
+        if (c.kind == Kind::GroupBox && coversEarlierSibling(c)) w->setAutoFillBackground(true);
         made[c.name] = {w, c.kind};
         if (c.kind == Kind::HtmlView) static_cast<HtmlView*>(w)->navigate(qttext::plain(c.caption));
     }

@@ -25,4 +25,5 @@ private:
     static QWidget* create(const layout::Control& control, QWidget* parent);
     static QWidget* parentFor(const layout::Control& control, QWidget* window,
                               const ControlRegistry& made);
+    static bool coversEarlierSibling(const layout::Control& control);
 };

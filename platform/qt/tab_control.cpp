@@ -5,8 +5,26 @@
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 
+namespace {
+
+// Tabs as high as a classic desktop tab (a line of text and a small margin): the pages' top
+// controls start right below them.
+class CompactTabBar : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+
+protected:
+    QSize tabSizeHint(int index) const override {
+        QSize size = QTabBar::tabSizeHint(index);
+        size.setHeight(qMin(size.height(), fontMetrics().height() + 5));
+        return size;
+    }
+};
+
+}  // namespace
+
 TabControl::TabControl(const QStringList& pages, QWidget* parent)
-    : QWidget(parent), m_bar(new QTabBar(this)) {
+    : QWidget(parent), m_bar(new CompactTabBar(this)) {
     m_bar->setDrawBase(false);
     m_bar->setExpanding(false);
     m_bar->setUsesScrollButtons(true);

@@ -4,6 +4,10 @@ if(TARGET ozmira_qt)
   ozmira_test(qt_form_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/qt_form_fixture.cpp
             ${CMAKE_CURRENT_LIST_DIR}/qt_form_layout_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/qt_form_events_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/qt_form_threads_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/qt_form_grid_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/qt_form_views_test.cpp
     DEPS ozmira_qt Qt6::Test
     LABELS gui)
 endif()

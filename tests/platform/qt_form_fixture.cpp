@@ -78,6 +78,9 @@ void QtFormTest::SetUp() {
     m_form->setEvents(&m_events);
     m_form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_form->window()));
+    // Input goes to the active window; without a window manager nobody else activates it.
+    m_form->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_form->window()));
     m_events.clear();
 }
 
