@@ -171,6 +171,23 @@ TEST_F(AtspiTest, AFrozenApplicationDoesNotHoldTheDelivery) {
     EXPECT_EQ(deliver(app + "|Form1|2", "after"), expected);
 }
 
+// Recognition workers deliver from their own threads, several at once when captures overlap.
+TEST_F(AtspiTest, DeliveriesFromSeveralThreadsAtOnceAllArrive) {
+    const std::map<std::string, std::string> pathOfField = {
+        {"alpha", app + "|Form1|1"}, {"beta", app + "|Form1|2"}, {"delta", app + "|Form2|1"}};
+    std::vector<std::thread> workers;
+    for (const auto& [field, path] : pathOfField) {
+        workers.emplace_back([this, field = field, path = path] {
+            TargetSync own(windows, [path] { return path; });
+            for (int i = 1; i <= 20; ++i) own.deliver(field + " " + std::to_string(i));
+        });
+    }
+    for (std::thread& t : workers) t.join();
+    Fields expected = kInitial;
+    for (const auto& [field, path] : pathOfField) expected[field] = field + " 20";
+    EXPECT_EQ(target.fields(), expected);
+}
+
 // In the program, deliveries come from worker threads while the user-interface thread runs
 // the Qt event loop; this process plays both parts here.
 TEST_F(AtspiTest, TheProgramsOwnWindowsNeverMatch) {
