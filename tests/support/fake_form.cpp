@@ -71,6 +71,10 @@ void FakeForm::userChooseMenuItem(int item) {
     if (m_events) m_events->onMenuItem("表格菜单", item);
 }
 
+void FakeForm::setSelection(const std::string& control, const std::string& text) {
+    at(control).selection = text;
+}
+
 std::string FakeForm::text(const std::string& control) {
     State& s = at(control);
     if (s.kind == layout::Kind::DropDownList)
@@ -83,11 +87,12 @@ void FakeForm::setText(const std::string& control, const std::string& text) {
     State& s = at(control);
     const bool changed = s.text != text;
     s.text = text;
+    if (changed) s.selection.clear();
     const bool edit = s.kind == layout::Kind::LineEdit || s.kind == layout::Kind::MultiLineEdit;
     if (edit && changed && m_events) m_events->onTextChanged(control);
 }
 
-std::string FakeForm::selectedText(const std::string&) { return {}; }
+std::string FakeForm::selectedText(const std::string& control) { return at(control).selection; }
 bool FakeForm::checked(const std::string& control) { return at(control).checked; }
 void FakeForm::setChecked(const std::string& control, bool checked) { at(control).checked = checked; }
 int FakeForm::selectedIndex(const std::string& control) { return at(control).selected; }

@@ -25,6 +25,9 @@ public:
     void userFocusCell(int row, int column);
     void userRightClickGrid();
     void userChooseMenuItem(int item);
+    // Selects part of an edit box's text as a user would by dragging; changing the text
+    // clears it.
+    void setSelection(const std::string& control, const std::string& text);
 
     struct Message {
         std::string text, title;
@@ -97,6 +100,7 @@ private:
     struct State {
         layout::Kind kind;
         std::string text;
+        std::string selection;
         bool checked = false;
         int selected = -1;
         std::vector<platform::ListItem> items;
