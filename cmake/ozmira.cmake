@@ -23,6 +23,11 @@ function(ozmira_test name)
   list(GET ARG_LABELS 0 label)
   target_compile_definitions(${name} PRIVATE OZMIRA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                              OZMIRA_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # Tests on the X server share its input focus, so they run one at a time.
+  set(lock "")
+  if(label STREQUAL "gui")
+    set(lock RESOURCE_LOCK x11_display)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS ${label} ENVIRONMENT "OZMIRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+                       PROPERTIES LABELS ${label} ${lock} ENVIRONMENT "OZMIRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
