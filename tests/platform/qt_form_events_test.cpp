@@ -213,6 +213,15 @@ TEST_F(QtFormTest, AKeyBoxKeepsKeysThatAreShortcutsElsewhere) {
     EXPECT_EQ(fired, 1);
 }
 
+TEST_F(QtFormTest, AltAndTheMarkedLetterClickTheTranslateButton) {
+    auto* edit = widget(ctl::编辑框_源);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F, Qt::AltModifier);
+    // The button animates its click before it reports it.
+    ASSERT_TRUE(waitUntil([&] { return !m_events.log().empty(); }));
+    EXPECT_EQ(m_events.log(), Log{"clicked:按钮_翻译"});
+}
+
 TEST_F(QtFormTest, RepeatedReleasesAndOtherBoxesAreNotKeyBoxReleases) {
     showPage(2);
     auto* box = widget(ctl::编辑框3);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -21,6 +22,15 @@ auto onWorker(Work work) {
     EXPECT_TRUE(waitUntil(
         [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
     return result.get();
+}
+
+// Starts the work on a detached thread: if it hangs, the test fails instead of waiting for it.
+template <class Work>
+auto detached(Work work) {
+    std::packaged_task<decltype(work())()> task(std::move(work));
+    auto result = task.get_future();
+    std::thread(std::move(task)).detach();
+    return result;
 }
 
 }  // namespace
@@ -65,7 +75,7 @@ TEST_F(QtFormTest, AfterCloseAWorkersCallsReturnAtOnceWithEmptyValues) {
     m_form->setText(ctl::编辑框_源, "kept");
     m_form->window()->close();
     // Nobody turns the event loop now: a call that waited for it would hang the test.
-    auto result = std::async(std::launch::async, [this] {
+    auto result = detached([this] {
         m_form->setText(ctl::编辑框_源, "late");
         return m_form->text(ctl::编辑框_源) + m_form->statusText(ctl::状态条1, 0);
     });
@@ -76,7 +86,7 @@ TEST_F(QtFormTest, AfterCloseAWorkersCallsReturnAtOnceWithEmptyValues) {
 TEST_F(QtFormTest, AWorkerWaitingAtTheMomentOfClosingIsReleased) {
     std::atomic<bool> calling{false};
     QtForm* form = m_form.get();
-    auto result = std::async(std::launch::async, [&] {
+    auto result = detached([&] {
         calling = true;
         return form->text(ctl::标签提示);
     });
@@ -93,7 +103,7 @@ TEST_F(QtFormTest, AWorkerWaitingAtTheMomentOfClosingIsReleased) {
 TEST_F(QtFormTest, DestroyingTheFormReleasesAWaitingWorker) {
     std::atomic<bool> calling{false};
     QtForm* form = m_form.get();
-    auto result = std::async(std::launch::async, [&] {
+    auto result = detached([&] {
         calling = true;
         form->setText(ctl::编辑框_源, "never");
         return true;
@@ -104,6 +114,20 @@ TEST_F(QtFormTest, DestroyingTheFormReleasesAWaitingWorker) {
     ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_TRUE(result.get());
     pumpEvents();
+}
+
+TEST_F(QtFormTest, AfterTheEventLoopHasEndedCallsReturnAtOnce) {
+    // exit() ends the loop without closing the windows first, as quit() would.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    EXPECT_TRUE(m_form->isClosed());
+    QtForm* form = m_form.get();
+    auto result = detached([form] {
+        form->setStatusText(ctl::状态条1, 1, "状态：太晚");
+        return form->statusText(ctl::状态条1, 0);
+    });
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(result.get(), "");
 }
 
 TEST(QtClipboardTest, TextCrossesWithLinuxLineBreaksFromAnyThread) {
