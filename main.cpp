@@ -1,21 +1,53 @@
 // Wires the real backends to the logic and runs the main window until it closes.
 #include <QApplication>
 #include <QIcon>
+#include <QMetaObject>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iostream>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/service_config.h"
+#include "capture/capture_commands.h"
 #include "capture/ocr_client.h"
+#include "capture/recognition_workflow.h"
+#include "capture/region_selector.h"
+#include "export/excel_exporter.h"
+#include "hotkeys/hotkey_manager.h"
 #include "net/http_client.h"
+#include "platform/atspi/atspi_windows.h"
 #include "platform/curl/curl_transport.h"
 #include "platform/files.h"
+#include "platform/launcher/xdg_launcher.h"
+#include "platform/qt/overlay/qt_overlay.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_form.h"
+#include "platform/x11/hotkeys_x11.h"
+#include "platform/x11/x11_screen.h"
+#include "sync/target_sync.h"
+
+namespace {
+
+// The main window is the program's one window; its hotkeys are registered under this handle.
+constexpr platform::WindowHandle kMainWindow = 1;
+
+// ozmira --list-targets: the TargetPath of every editable control of the other programs'
+// windows, one per line, for the sync settings.
+int listTargets() {
+    AtspiWindows windows;
+    TargetSync sync(windows, [] { return Text(); });
+    for (const std::string& line : sync.listTargets()) std::cout << line << '\n';
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--list-targets") == 0) return listTargets();
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ozmira");
     QApplication::setWindowIcon(QIcon(":/ozmira/ozmira.png"));
@@ -26,15 +58,38 @@ int main(int argc, char** argv) {
     QtForm form;
     QtClipboard clipboard;
     OcrClient ocr(state, form, http);
+    AtspiWindows windows;
+    TargetSync targets(windows, form);
+    RecognitionWorkflow workflow(state, form, clipboard, ocr,
+                                 [&targets](const Text& text) { targets.deliver(text); });
+    X11Screen screen;
+    QtOverlay overlay;
+    RegionSelector selector(state, screen, overlay);
+    CaptureCommands captures(state, form, screen, selector,
+                             {[&workflow](int kind) { workflow.start(kind); },
+                              [&workflow] { workflow.stopLast(); }});
+    XdgLauncher launcher;
+    ExcelExporter exporter(state, form, launcher);
 
     MainWindow window(state, form, clipboard);
+    HotkeysX11 hotkeys([&app](std::function<void()> task) {
+        QMetaObject::invokeMethod(&app, std::move(task), Qt::QueuedConnection);
+    });
+    HotkeyManager hotkeyManager(state, form, window.statusLine(), hotkeys, kMainWindow,
+                                [&captures](int32_t id) { return captures.runCommand(id); });
+
     MainWindowServices services;
     services.loadServicePieces = [&] {
         ServiceConfig::apply(state);
         const Text& ca = state.servicePieces.caFile;
         if (!ca.empty()) transport.setCaFile(ca.front() == '/' ? ca : state.pathOf(ca));
     };
+    services.registerHotkeys = [&] { hotkeyManager.registerAll(); };
     services.fetchToken = [&] { ocr.FetchToken(); };
+    services.loadExportProfile = [&] { exporter.loadProfile(); };
+    services.startCaptureCommand = [&](int id) { captures.runCommand(id); };
+    services.exportAll = [&] { exporter.exportAll(); };
+    services.keyBoxReleased = [&](int box, int key) { hotkeyManager.onKeyBoxKeyUp(box, key); };
     window.setServices(services);
     window.setHttpClient(&http);
     form.setFetcher([&http](const std::string& url) { return http.Request(url); });
