@@ -61,14 +61,13 @@ std::optional<RegionSelector::Result> RegionSelector::run(int kind) {
     m_result.reset();
     {
         SelectionReset reset(m_state, m_open);
-        prepare();
         m_overlay.run(m_snapshot, *this);
     }
     m_snapshot = {};
     return std::move(m_result);
 }
 
-void RegionSelector::prepare() {
+void RegionSelector::onOpened() {
     m_overlay.showHint(kHint, hintLeft(m_width), kHintTop, kHintWidth, kHintHeight);
     m_hintVisible = true;
     // The source square waits in the bottom-left corner until the first move shows it.

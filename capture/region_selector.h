@@ -40,13 +40,13 @@ public:
     static int hintLeft(int screenWidth);
 
 private:
+    void onOpened() override;
     void onLeftPress(int x, int y) override;
     void onLeftRelease(int x, int y) override;
     void onRightPress(int x, int y) override;
     void onMove(int x, int y) override;
     void onEscape() override;
 
-    void prepare();
     void updateMagnifier(int x, int y);
     bool overHint(int x, int y) const;
     bool overSource(int x, int y) const;

@@ -14,6 +14,9 @@ namespace platform {
 class OverlayEvents {
 public:
     virtual ~OverlayEvents() = default;
+    // Once, when the overlay has been created and before any input: the moment to put up
+    // the hint and the rest of the furniture.
+    virtual void onOpened() = 0;
     virtual void onLeftPress(int x, int y) = 0;
     virtual void onLeftRelease(int x, int y) = 0;
     virtual void onRightPress(int x, int y) = 0;
@@ -30,8 +33,9 @@ public:
     virtual ~Overlay() = default;
 
     // Shows the overlay over the snapshot, modal and on top, with the cross pointer, no
-    // figures, the hint and the magnifier hidden; delivers input to events and returns once
-    // close() was called (or the window system closed the overlay).
+    // figures, the hint and the magnifier hidden; calls onOpened, delivers input to events
+    // and returns once close() was called (or the window system closed the overlay). Every
+    // other call does nothing unless the overlay is running.
     virtual void run(const ScreenImage& snapshot, OverlayEvents& events) = 0;
     virtual void close() = 0;
 

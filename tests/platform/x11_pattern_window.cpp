@@ -8,9 +8,10 @@
 std::uint32_t X11PatternWindow::colourAt(int x, int y, int width, int height) {
     const bool right = x >= width / 2;
     const bool bottom = y >= height / 2;
-    if (!bottom) return right ? 0x00ff00 : 0xff0000;
-    if (!right) return 0x0000ff;
-    return (x + y) % 2 ? 0xffff00 : 0xff00ff;
+    // None of them is the red or green that the selector draws with.
+    if (!bottom) return right ? 0xffff00 : 0x0000ff;
+    if (!right) return 0x00ffff;
+    return (x + y) % 2 ? 0xffffff : 0xff00ff;
 }
 
 X11PatternWindow::X11PatternWindow(int left, int top, int width, int height)
@@ -66,6 +67,9 @@ bool X11PatternWindow::show() {
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                       XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT, values);
     xcb_free_pixmap(m_connection, pixmap);
+    // At the bottom of the stack, so that any window a test opens comes above it.
+    const std::uint32_t below = XCB_STACK_MODE_BELOW;
+    xcb_configure_window(m_connection, m_window, XCB_CONFIG_WINDOW_STACK_MODE, &below);
     xcb_map_window(m_connection, m_window);
     // A round trip: once it returns, the server has mapped and painted the window.
     std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));

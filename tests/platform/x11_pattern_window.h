@@ -1,8 +1,8 @@
 #pragma once
 // A window of a known picture on the X server of $DISPLAY, for tests that read the screen:
-// four coloured quadrants (red, green / blue, and a one-pixel checker of yellow and
+// four coloured quadrants (blue, yellow / cyan, and a one-pixel checker of white and
 // magenta). The server paints it itself (background pixmap, no window manager involved), so
-// the pixels are there as soon as show() returns.
+// the pixels are there as soon as show() returns. It stays below every other window.
 #include <cstdint>
 
 struct xcb_connection_t;

@@ -41,8 +41,8 @@ public:
         return [](platform::OverlayEvents& e) { e.onEscape(); };
     }
 
-    // Steps run in order until the logic closes the overlay; a script that ends with the
-    // overlay open stands for the window system closing it.
+    // After onOpened, steps run in order until the logic closes the overlay; a script that ends
+    // with the overlay open stands for the window system closing it.
     std::vector<Step> script;
     // Called after every step with the state the overlay is in.
     std::function<void()> afterStep;
@@ -51,6 +51,7 @@ public:
         ++runs;
         open = true;
         snapshotSize = {snapshot.width, snapshot.height};
+        events.onOpened();
         for (size_t i = 0; i < script.size() && open; ++i) {
             script[i](events);
             if (afterStep) afterStep();
