@@ -2,12 +2,21 @@
 // Builds the real widgets of the layout table inside the window, in table order, so a later
 // control lies above an earlier sibling.
 #include <QFont>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
+#include <map>
+#include <string>
 
 #include "app/layout.h"
-#include "platform/qt/control_registry.h"
 
-class QWidget;
+// The window's controls by layout name, as the builder made them.
+struct ControlEntry {
+    QPointer<QWidget> widget;
+    layout::Kind kind = layout::Kind::Label;
+};
+
+using ControlRegistry = std::map<std::string, ControlEntry>;
 
 class ControlBuilder {
 public:

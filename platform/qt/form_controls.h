@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/form.h"
-#include "platform/qt/control_registry.h"
+#include "platform/qt/control_builder.h"
 
 class GridView;
 class HtmlView;

@@ -37,9 +37,11 @@ FormWindow::FormWindow() {
 }
 
 FormWindow::~FormWindow() {
-    // Widgets going away must not reach the controller any more.
+    // Widgets going away must not reach the controller any more; they go while this window
+    // is still whole, so a signal on the way out finds it intact.
     m_events = nullptr;
     m_closed = true;
+    qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
 }
 
 template <class Call>

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/form.h"
-#include "platform/qt/control_registry.h"
+#include "platform/qt/control_builder.h"
 
 class QMenu;
 

@@ -21,14 +21,18 @@ namespace {
 
 using Content = HtmlView::Content;
 
-std::string png(int width, int height) {
+std::string encoded(int width, int height, const char* format) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::red);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    image.save(&buffer, format);
     return bytes.toStdString();
+}
+
+std::string png(int width, int height) {
+    return encoded(width, height, "PNG");
 }
 
 // Two frames of 2 x 2 pixels, red then blue.
@@ -137,8 +141,15 @@ TEST_F(QtHtmlViewTest, LocalFilesShowAtOnce) {
 
 TEST_F(QtFormTest, ThePictureBoxShowsImagesAtNaturalSizeAndClears) {
     auto* picture = widgetAs<QLabel>(ctl::图片框1);
-    m_form->setPicture(ctl::图片框1, png(40, 30));
-    EXPECT_EQ(picture->pixmap().size(), QSize(40, 30));
+    // A capture arrives as BMP; pictures from elsewhere may be any of these.
+    for (const char* format : {"BMP", "PNG", "JPEG"}) {
+        m_form->setPicture(ctl::图片框1, encoded(41, 30, format));
+        EXPECT_EQ(picture->pixmap().size(), QSize(41, 30)) << format;
+    }
+    m_form->setPicture(ctl::图片框1, encoded(1200, 500, "BMP"));
+    // Shown at its natural size from the top left corner, clipped by the box.
+    EXPECT_EQ(picture->pixmap().size(), QSize(1200, 500));
+    EXPECT_EQ(m_form->geometry(ctl::图片框1), (platform::Rect{0, 14, 895, 280}));
     m_form->setVisible(ctl::图片框1, true);
     EXPECT_TRUE(m_form->visible(ctl::图片框1));
     m_form->setPicture(ctl::图片框1, "");
