@@ -121,6 +121,11 @@ QMenu* FormWindow::menu(const std::string& name) const {
 }
 
 void FormWindow::showFirst() {
+    // The controller hears of creation once.
+    if (m_created) {
+        show();
+        return;
+    }
     const platform::Rect& place = layout::window().geometry;
     move(place.left, place.top);
     show();

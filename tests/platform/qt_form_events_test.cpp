@@ -31,6 +31,10 @@ TEST_F(QtFormTest, ShowingReportsCreatedOnceThenEverySizeChange) {
     ASSERT_TRUE(waitUntil([&] { return !fresh.log().empty(); }));
     EXPECT_EQ(fresh.log(), Log{"resized"});
     EXPECT_EQ(form.clientSize("").width, 1000);
+    fresh.clear();
+    form.show();
+    pumpEvents();
+    EXPECT_EQ(fresh.log(), Log{});
 }
 
 TEST_F(QtFormTest, ClicksOfButtonsAndCheckBoxesReachTheController) {
