@@ -64,6 +64,13 @@ def describe(node):
     text = text_of(node)
     if text is not None:
         info["text"] = text
+    if node.getRole() == pyatspi.ROLE_TABLE:
+        try:
+            table = node.queryTable()
+            info["cells"] = [[table.getAccessibleAt(r, c).name for c in range(table.nColumns)]
+                             for r in range(table.nRows)]
+        except NotImplementedError:
+            pass
     if node.getRole() == pyatspi.ROLE_COMBO_BOX:
         info["selected"] = selected_item(node)
     # Parts of a compound control (the status bar's texts) have no layout name of their own.

@@ -6,3 +6,15 @@ if(TARGET ozmira AND TARGET ozmira_test_server)
   add_dependencies(program_test ozmira)
   target_include_directories(program_test PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 endif()
+if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET sync_target AND TARGET ozmira_codec)
+  pkg_check_modules(OZMIRA_XCB_TEST REQUIRED IMPORTED_TARGET xcb)
+  ozmira_test(capture_test
+              SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_test.cpp ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp
+                      ${CMAKE_SOURCE_DIR}/tests/platform/target_process.cpp
+                      ${CMAKE_SOURCE_DIR}/tests/platform/x11_pattern_window.cpp
+              DEPS ozmira_test_server ozmira_ini ozmira_charset ozmira_codec nlohmann_json::nlohmann_json
+                   PkgConfig::OZMIRA_XCB_TEST
+              LABELS program)
+  add_dependencies(capture_test ozmira sync_target)
+  target_compile_definitions(capture_test PRIVATE SYNC_TARGET="$<TARGET_FILE:sync_target>")
+endif()
