@@ -28,6 +28,7 @@
 #include "platform/x11/hotkeys_x11.h"
 #include "platform/x11/x11_screen.h"
 #include "sync/target_sync.h"
+#include "translate/translator.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     CaptureCommands captures(state, form, screen, selector,
                              {[&workflow](int kind) { workflow.start(kind); },
                               [&workflow] { workflow.stopLast(); }});
+    Translator translator(state, form, clipboard, http);
     XdgLauncher launcher;
     ExcelExporter exporter(state, form, launcher);
 
@@ -88,6 +90,7 @@ int main(int argc, char** argv) {
     services.fetchToken = [&] { ocr.FetchToken(); };
     services.loadExportProfile = [&] { exporter.loadProfile(); };
     services.startCaptureCommand = [&](int id) { captures.runCommand(id); };
+    services.translate = [&] { translator.start(); };
     services.exportAll = [&] { exporter.exportAll(); };
     services.keyBoxReleased = [&](int box, int key) { hotkeyManager.onKeyBoxKeyUp(box, key); };
     window.setServices(services);

@@ -30,7 +30,14 @@ int CaptureCommands::cardValue() {
 }
 
 int CaptureCommands::runCommand(int id) {
-    if (m_selector.isOpen()) return 0;
+    // Waiting for the window manager handles events, so a hotkey can arrive in the middle of
+    // a capture: it is ignored like one that arrives while the selector is open.
+    if (m_busy || m_selector.isOpen()) return 0;
+    m_busy = true;
+    struct Done {
+        bool& busy;
+        ~Done() { busy = false; }
+    } done{m_busy};
     switch (id) {
         case 1: StartCapture(textKind(), Text()); break;
         case 2: StartCapture(textKind(), m_form.text(ctl::编辑框坐标)); break;

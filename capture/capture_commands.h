@@ -47,4 +47,5 @@ private:
     RegionSelector& m_selector;
     Recognition m_recognition;
     ResultsTable m_table;
+    bool m_busy = false;
 };

@@ -1,5 +1,7 @@
 #include "platform/qt/form_controls.h"
 
+#include <QSignalBlocker>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -140,7 +142,10 @@ bool FormControls::checked(const std::string& control) const {
 }
 
 void FormControls::setChecked(const std::string& control, bool checked) {
-    if (auto* box = as<QCheckBox>(control, Kind::CheckBox)) box->setChecked(checked);
+    if (auto* box = as<QCheckBox>(control, Kind::CheckBox)) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(checked);
+    }
 }
 
 int FormControls::selectedIndex(const std::string& control) const {

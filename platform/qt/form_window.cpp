@@ -1,6 +1,9 @@
 #include "platform/qt/form_window.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
@@ -59,8 +62,9 @@ void FormWindow::connectControls() {
                         [this, n] { report([&](auto& e) { e.onClicked(n); }); });
                 break;
             case Kind::CheckBox:
-                // clicked comes from the user only, not from setChecked.
-                connect(static_cast<QCheckBox*>(w), &QCheckBox::clicked, this,
+                // toggled also comes from assistive technologies, whose "Toggle" action does
+                // not click; the program's own setChecked blocks it (FormControls).
+                connect(static_cast<QCheckBox*>(w), &QCheckBox::toggled, this,
                         [this, n] { report([&](auto& e) { e.onClicked(n); }); });
                 break;
             case Kind::DropDownList:
@@ -195,6 +199,20 @@ void FormWindow::bringToFront() {
     show();
     QWidget::raise();
     activateWindow();
+}
+
+void FormWindow::waitUntilHidden(int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    QWindow* handle = windowHandle();
+    while (timer.elapsed() < timeoutMs && handle && handle->isExposed())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // Window managers animate the minimize after the window is gone; the capture must not
+    // catch the animation either.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < kMinimizeSettleMs && timer.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 void FormWindow::suspendRedraw() {

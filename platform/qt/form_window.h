@@ -27,6 +27,9 @@ public:
     platform::WindowState state() const;
     void setState(platform::WindowState state);
     void bringToFront();
+    // Handles events until the window is off the screen and its minimize animation is over.
+    void waitUntilHidden(int timeoutMs);
+    static constexpr int kMinimizeSettleMs = 300;
     void suspendRedraw();
     void resumeRedraw();
     void messageBox(const QString& text, const QString& title);

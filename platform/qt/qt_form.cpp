@@ -271,6 +271,10 @@ void QtForm::raise() {
     run([&] { m_window->bringToFront(); });
 }
 
+void QtForm::waitUntilHidden(int timeoutMs) {
+    run([&] { m_window->waitUntilHidden(timeoutMs); });
+}
+
 void QtForm::suspendRedraw() {
     run([&] { m_window->suspendRedraw(); });
 }
