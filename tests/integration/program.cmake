@@ -18,3 +18,10 @@ if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET sync_target AND TARGET
   add_dependencies(capture_test ozmira sync_target)
   target_compile_definitions(capture_test PRIVATE SYNC_TARGET="$<TARGET_FILE:sync_target>")
 endif()
+if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET ozmira_xlsx_tool)
+  ozmira_test(commands_test
+              SOURCES ${CMAKE_CURRENT_LIST_DIR}/commands_test.cpp ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp
+              DEPS ozmira_test_server ozmira_xlsx_tool ozmira_ini ozmira_charset nlohmann_json::nlohmann_json
+              LABELS program)
+  add_dependencies(commands_test ozmira)
+endif()

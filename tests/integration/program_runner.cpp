@@ -83,13 +83,24 @@ std::string ProgramRunner::run(const std::vector<std::string>& argv, int timeout
     return code == 0 ? out : std::string();
 }
 
+void ProgramRunner::setEnvironment(const std::string& name, const std::string& value) {
+    m_environment.push_back(name + "=" + value);
+}
+
 bool ProgramRunner::start(int timeoutMs) {
     const std::string program = std::string(OZMIRA_BINARY_DIR) + "/ozmira";
     std::vector<std::string> env{"OZMIRA_HOME=" + m_folder, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
+    env.insert(env.end(), m_environment.begin(), m_environment.end());
+    auto overridden = [&env](const std::string& entry) {
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        for (const std::string& e : env)
+            if (e.rfind(name, 0) == 0) return true;
+        return false;
+    };
     std::vector<char*> envp;
     for (std::string& e : env) envp.push_back(e.data());
     for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("OZMIRA_HOME=", 0) != 0) envp.push_back(*e);
+        if (!overridden(*e)) envp.push_back(*e);
     envp.push_back(nullptr);
     char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     if (posix_spawn(&m_pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return false;

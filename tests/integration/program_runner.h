@@ -15,6 +15,8 @@ public:
     ProgramRunner(const ProgramRunner&) = delete;
     ProgramRunner& operator=(const ProgramRunner&) = delete;
 
+    // An environment variable for the program, set before start.
+    void setEnvironment(const std::string& name, const std::string& value);
     // Starts the program and waits until its window is shown; false when it never showed.
     bool start(int timeoutMs = 20000);
     // Every control that has a layout name, as the accessibility bus shows it.
@@ -35,5 +37,6 @@ private:
     std::string probe(const std::vector<std::string>& arguments);
 
     std::string m_folder;
+    std::vector<std::string> m_environment;
     pid_t m_pid = -1;
 };
