@@ -9,6 +9,19 @@ function(ozmira_logic_library name)
   set_property(GLOBAL APPEND PROPERTY OZMIRA_LOGIC_DIRS ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()
 
+# ozmira_logic_folder(NAME DEPS...): every .cpp of the calling folder is the library; extra
+# dependencies of a file group go into a *.cmake fragment beside it.
+macro(ozmira_logic_folder name)
+  file(GLOB SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(SOURCES)
+    ozmira_logic_library(${name} SOURCES ${SOURCES} DEPS ${ARGN})
+    file(GLOB FRAGMENTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cmake)
+    foreach(f ${FRAGMENTS})
+      include(${f})
+    endforeach()
+  endif()
+endmacro()
+
 # ozmira_test(NAME SOURCES... [DEPS ...] [LABELS ...])
 function(ozmira_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})

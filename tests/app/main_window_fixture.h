@@ -10,6 +10,7 @@
 #include "platform/ini.h"
 #include "support/fake_form.h"
 #include "support/temp_dir.h"
+#include "support/windows_file.h"
 
 // A main window on the fake form, started in a fresh program folder.
 class MainWindowTest : public ::testing::Test {
@@ -30,12 +31,7 @@ protected:
     }
     // An INI file as Windows wrote it: code page 936, CR LF.
     void writeIni(const std::string& name, const std::string& utf8Lines) {
-        std::string crlf;
-        for (char c : utf8Lines) {
-            if (c == '\n') crlf += '\r';
-            crlf += c;
-        }
-        dir.write(name, charset::utf8ToCp936(crlf, true));
+        dir.write(name, windowsFile(utf8Lines));
     }
     std::string setting(const std::string& section, const std::string& key) {
         return ini::read(dir.file("windows data.ini"), section, key);

@@ -9,6 +9,30 @@ protected:
     ScriptedTransport transport;
     HttpClient http{transport};
 
+    // A window started in its own fake form with the update document at its address.
+    std::unique_ptr<FakeForm> startFresh(const std::string& body) {
+        auto fresh = std::make_unique<FakeForm>();
+        form.setEvents(nullptr);
+        if (body.empty())
+            transport.refuse("upd/u.json");
+        else
+            transport.reply("upd/u.json", body);
+        ini::write(dir.file("service.ini"), "service", "UpdateInfoUrl", "http://upd/u.json");
+        m_states.push_back(std::make_unique<AppState>(dir.path()));
+        AppState& s = *m_states.back();
+        m_windows.push_back(std::make_unique<MainWindow>(s, *fresh, clipboard));
+        MainWindowServices svc;
+        svc.loadServicePieces = [&s] { ServiceConfig::apply(s); };
+        m_windows.back()->setServices(svc);
+        m_windows.back()->setHttpClient(&http);
+        fresh->setEvents(m_windows.back().get());
+        fresh->create();
+        fresh->setEvents(nullptr);
+        return fresh;
+    }
+    std::vector<std::unique_ptr<AppState>> m_states;
+    std::vector<std::unique_ptr<MainWindow>> m_windows;
+
     void startWithUpdate(const std::string& body) {
         if (!body.empty()) transport.reply("upd/u.json", body);
         ini::write(dir.file("service.ini"), "service", "UpdateInfoUrl", "http://upd/u.json");
@@ -30,22 +54,11 @@ TEST_F(UpdateNoticeTest, VersionsComparedAsFloats) {
     };
     for (const Case& c : {Case{"3.9", "up to date"}, Case{"3.91", "new version"}, Case{"3.10", "up to date"},
                           Case{"4", "new version"}}) {
-        FakeForm fresh;
-        form.setEvents(nullptr);
-        transport.reply("upd/u.json", std::string(R"({"update":{"v":")") + c.version +
-                                          R"(","gxts":"new version","byts":"up to date"}})");
-        ini::write(dir.file("service.ini"), "service", "UpdateInfoUrl", "http://upd/u.json");
-        AppState s(dir.path());
-        MainWindow w(s, fresh, clipboard);
-        MainWindowServices svc;
-        svc.loadServicePieces = [&s] { ServiceConfig::apply(s); };
-        w.setServices(svc);
-        w.setHttpClient(&http);
-        fresh.setEvents(&w);
-        fresh.create();
-        EXPECT_EQ(fresh.text(ctl::标签提示), c.caption) << c.version;
-        EXPECT_EQ(fresh.title(), "OzmiraV3.9");
-        EXPECT_EQ(fresh.statusText(ctl::状态条1, 1), "") << c.version;
+        auto fresh = startFresh(std::string(R"({"update":{"v":")") + c.version +
+                                R"(","gxts":"new version","byts":"up to date"}})");
+        EXPECT_EQ(fresh->text(ctl::标签提示), c.caption) << c.version;
+        EXPECT_EQ(fresh->title(), "OzmiraV3.9");
+        EXPECT_EQ(fresh->statusText(ctl::状态条1, 1), "") << c.version;
     }
 }
 
@@ -65,24 +78,10 @@ TEST_F(UpdateNoticeTest, WithoutPageOrUsageTheStartupValuesStay) {
 
 TEST_F(UpdateNoticeTest, UnreachableOrBrokenDocumentReportsFailure) {
     for (const char* body : {"", "not json", R"({"update":{}})"}) {
-        FakeForm fresh;
-        form.setEvents(nullptr);
-        if (*body)
-            transport.reply("upd/u.json", body);
-        else
-            transport.refuse("upd/u.json");
-        ini::write(dir.file("service.ini"), "service", "UpdateInfoUrl", "http://upd/u.json");
-        AppState s(dir.path());
-        MainWindow w(s, fresh, clipboard);
-        MainWindowServices svc;
-        svc.loadServicePieces = [&s] { ServiceConfig::apply(s); };
-        w.setServices(svc);
-        w.setHttpClient(&http);
-        fresh.setEvents(&w);
-        fresh.create();
-        EXPECT_EQ(fresh.statusText(ctl::状态条1, 1), "状态：获取版本信息失败") << body;
-        EXPECT_EQ(fresh.title(), "OzmiraV3.9");
-        EXPECT_EQ(fresh.text(ctl::标签提示).rfind("提示：最新版无需更新！", 0), 0u);
+        auto fresh = startFresh(body);
+        EXPECT_EQ(fresh->statusText(ctl::状态条1, 1), "状态：获取版本信息失败") << body;
+        EXPECT_EQ(fresh->title(), "OzmiraV3.9");
+        EXPECT_EQ(fresh->text(ctl::标签提示).rfind("提示：最新版无需更新！", 0), 0u);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/ini.h"
 #include "support/fake_form.h"
 #include "support/fake_launcher.h"
+#include "support/windows_file.h"
 #include "support/xlsx_tool.h"
 
 namespace {
@@ -28,12 +29,7 @@ protected:
     void SetUp() override { ExportProfile::path(state, form); }
     // A profile as a user writes it on Windows: code page 936, CR LF.
     void profile(const std::string& lines) {
-        std::string crlf;
-        for (char c : lines) {
-            if (c == '\n') crlf += '\r';
-            crlf += c;
-        }
-        std::ofstream(state.exportProfilePath, std::ios::binary) << charset::utf8ToCp936(crlf, true);
+        std::ofstream(state.exportProfilePath, std::ios::binary) << windowsFile(lines);
     }
     std::string cell(int r, int c) { return form.cell(ctl::高级表格1, r, c); }
     std::string status() { return form.statusText(ctl::状态条1, 1); }

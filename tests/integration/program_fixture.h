@@ -9,6 +9,7 @@
 #include "platform/charset.h"
 #include "platform/ini.h"
 #include "support/temp_dir.h"
+#include "support/windows_file.h"
 #include "support/test_server.h"
 
 class ProgramFixture : public ::testing::Test {
@@ -17,12 +18,7 @@ protected:
 
     // A file as Windows wrote it: code page 936, CR LF.
     void writeCp936(const std::string& name, const std::string& utf8) {
-        std::string crlf;
-        for (char c : utf8) {
-            if (c == '\n') crlf += '\r';
-            crlf += c;
-        }
-        dir.write(name, charset::utf8ToCp936(crlf, true));
+        dir.write(name, windowsFile(utf8));
     }
     std::string setting(const std::string& section, const std::string& key) {
         return ini::read(dir.file("windows data.ini"), section, key);
