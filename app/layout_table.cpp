@@ -162,8 +162,16 @@ std::vector<Control> buildControls() {
 }  // namespace
 
 const Window& window() {
-    static const Window w{"OzmiraV3.9", {50, 50, 899, 731}, {896, 676}, {"SimSun", 9},
-                          ":/ozmira/ozmira.png"};
+    static const Window w = [] {
+        Window v;
+        v.title = "OzmiraV3.9";
+        v.geometry = {50, 50, 899, 731};
+        v.clientSize = {896, 676};
+        v.font.family = "SimSun";
+        v.font.pointSize = 9;
+        v.icon = ":/ozmira/ozmira.png";
+        return v;
+    }();
     return w;
 }
 
