@@ -203,6 +203,9 @@ def serve_connection(state, conn, listener, tls_context):
     number = state.new_connection()
     resumed = False
     try:
+        # Replies go out at once: with Nagle's algorithm the first reply after a TLS
+        # handshake waits for the client's delayed ACK of the session tickets (40 ms).
+        conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         conn.settimeout(60)
         if tls_context is not None:
             if state.stall_tls:
