@@ -33,7 +33,8 @@ bool CaptureBench::run() {
     X11Screen shared(X11Screen::Transfer::SharedMemoryWhereOffered);
     X11Screen plain(X11Screen::Transfer::PlainGetImage);
     if (!shared.connected() || !plain.connected()) {
-        m_report.skip("Capture", std::string("cannot connect to display ") + display);
+        m_report.skip("Capture",
+                      std::string("cannot connect to display ") + display + "; " + kHowToRun);
         return false;
     }
     const platform::ScreenSize size = shared.size();

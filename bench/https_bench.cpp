@@ -144,7 +144,7 @@ void HttpsBench::add(const std::string& client, const std::string& scenario,
         return;
     }
     std::string newHandshake = tally(handshake, recorded);
-    if (same < recorded) newHandshake += same == 0 ? " (new TCP, session resumed)" : "";
+    if (same == 0 && handshake == 0) newHandshake += " (new TCP, session resumed)";
     m_report.add(ConnectionFigure{client, scenario, BenchTimer::summarize(first),
                                   BenchTimer::summarize(second), tally(same, recorded),
                                   newHandshake});
