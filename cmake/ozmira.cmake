@@ -36,9 +36,10 @@ function(ozmira_test name)
   list(GET ARG_LABELS 0 label)
   target_compile_definitions(${name} PRIVATE OZMIRA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                              OZMIRA_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  # Tests on the X server share its input focus, so they run one at a time.
+  # Tests on the shared X server and accessibility bus share the input focus, the pointer,
+  # the clipboard and the program's accessible name, so they run one at a time.
   set(lock "")
-  if(label STREQUAL "gui")
+  if(label STREQUAL "gui" OR label STREQUAL "program" OR label STREQUAL "atspi")
     set(lock RESOURCE_LOCK x11_display)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
