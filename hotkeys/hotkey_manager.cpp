@@ -53,6 +53,16 @@ bool HotkeyManager::registerRow(int n) {
     }
     const Text keyText = m_form.text(keyBox);
     const int32_t keyCode = KeyNameTable::nameToCode(keyText);
+    const layout::Control* layoutButton = layout::find(button);
+
+    // An empty key box is a row the user has not set: it holds no hotkey, and that is not a
+    // failure to report (the X11 layer refuses key code 0, which would be every key).
+    if (keyText.empty()) {
+        for (const HotkeyEntry& entry : m_entries)
+            if (entry.id == n) m_hotkeys.unregisterHotkey(entry.window, entry.id);
+        if (layoutButton) m_form.setText(button, layoutButton->caption);
+        return false;
+    }
 
     const Text actionName = kActionNames[n - 1];
     Action action = [this, n] { return m_command ? m_command(n) : 0; };
@@ -64,8 +74,7 @@ bool HotkeyManager::registerRow(int n) {
     m_status.append(actionName + ":快捷键注册失败。");
     // The old combination of this id was released before the attempt, so the button must
     // not go on naming it.
-    if (const layout::Control* control = layout::find(button))
-        m_form.setText(button, control->caption);
+    if (layoutButton) m_form.setText(button, layoutButton->caption);
     return false;
 }
 

@@ -95,7 +95,6 @@ TEST(HotkeyManager, FailedRowReportsAndItsButtonGoesBackToItsLayoutCaption) {
         Row row3;
         std::vector<Combination> takenByOthers;
     } cases[] = {
-        {"empty key box", {Ctrl, ""}, {}},
         {"unlisted key", {Ctrl, "F17键"}, {}},
         {"no modifier chosen", {-1, "F3键"}, {}},
         {"same combination as row 1", {Alt, "F1键"}, {}},
@@ -120,6 +119,29 @@ TEST(HotkeyManager, FailedRowReportsAndItsButtonGoesBackToItsLayoutCaption) {
     }
 }
 
+// A row whose key box is empty holds no hotkey: the old one is released and nothing is
+// reported, since the user has not asked for one.
+TEST(HotkeyManager, EmptyKeyBoxClearsTheRowWithoutAFailure) {
+    {
+        Harness fresh;  // a settings page nobody has filled in reports nothing
+        fresh.manager.registerAll();
+        EXPECT_EQ(fresh.status.text(), "");
+        EXPECT_TRUE(fresh.manager.entries().empty());
+    }
+    Harness h;
+    h.setValidRows();
+    h.manager.registerAll();
+    h.setRow(3, {Ctrl, ""});
+    const std::string statusBefore = h.status.text();
+    h.manager.registerAll();
+    EXPECT_EQ(h.status.text(), statusBefore);
+    EXPECT_EQ(h.caption(3), "正面截图并识别");
+    EXPECT_EQ(h.hotkeys.holder({2, 114}), nullptr);
+    EXPECT_EQ(h.caption(1), "截图识别\r\n(快捷键:Alt键+F1键)");
+    EXPECT_EQ(h.hotkeys.registrations.size(), 4u);
+    for (const auto& r : h.hotkeys.registrations) EXPECT_NE(r.id, 3);
+}
+
 TEST(HotkeyManager, TwoRowsWithOneCombinationLeaveTheSecondUnregistered) {
     Harness h;
     h.setValidRows();
@@ -136,7 +158,8 @@ TEST(HotkeyManager, TwoRowsWithOneCombinationLeaveTheSecondUnregistered) {
 }
 
 TEST(HotkeyManager, FailuresAccumulateInRowOrder) {
-    Harness h;  // a fresh settings page: no modifier chosen, no key
+    Harness h;  // rows naming keys that have no code fail; row 4 is valid
+    for (int row : {1, 2, 3, 5}) h.setRow(row, {Alt, "F17键"});
     h.setRow(4, {Alt, "F4键"});
     const std::string statusBefore = h.status.text();
     h.manager.registerAll();
