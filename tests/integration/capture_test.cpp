@@ -163,7 +163,8 @@ TEST_F(CaptureTest, FailuresLeaveEverythingAsItWas) {
     broken.close = true;
     for (const Case& c : {Case{error, "状态：识别失败：Access token invalid"}, Case{broken, "状态：识别失败"}}) {
         server.setReply("/rest/2.0/ocr/v1/accurate_basic", c.reply);
-        ProgramRunner::run({"sh", "-c", "printf kept | xclip -selection clipboard"}, 5000);
+        // xclip stays behind to serve the selection: it must not hold the test's output open.
+        ProgramRunner::run({"sh", "-c", "printf kept | xclip -selection clipboard >/dev/null 2>&1"}, 5000);
         ASSERT_TRUE(program->click("按钮坐标截图"));
         const nlohmann::json statusBar = program->waitFor("状态条1", "labels", {c.status});
         EXPECT_EQ(statusBar["labels"], nlohmann::json({c.status}));
