@@ -175,6 +175,20 @@ TEST_F(CaptureTest, FailuresLeaveEverythingAsItWas) {
     EXPECT_EQ(program->close(), 0);
 }
 
+TEST_F(CaptureTest, ClosingDuringARecognitionEndsTheProgramAtOnce) {
+    ServerReply silent;
+    silent.hang = true;
+    ASSERT_TRUE(server.setReply("/rest/2.0/ocr/v1/accurate_basic", silent));
+    writeCp936("windows data.ini", "[编辑框坐标]\n内容=" + coordinates() + "\n");
+    startProgram();
+    ASSERT_TRUE(program->click("按钮坐标截图"));
+    ASSERT_EQ(program->waitFor("状态条1", "labels", {"状态：截图识别中……"})["labels"],
+              nlohmann::json({"状态：截图识别中……"}));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(program->close(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
 TEST_F(CaptureTest, InteractiveDragRecognizesAndWritesTheRectangleBack) {
     server.setOcrResult("text", {"dragged"});
     startProgram();
