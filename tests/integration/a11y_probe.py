@@ -4,6 +4,7 @@
   a11y_probe.py dump APP               every control that has a layout name, as JSON
   a11y_probe.py click APP NAME         does the default action of the control
   a11y_probe.py settext APP NAME TEXT  replaces the text of an editable control
+  a11y_probe.py focus APP NAME         gives the control the keyboard focus
 
 Controls are found by their accessible description, which is their layout name.
 """
@@ -98,6 +99,8 @@ def main():
     elif command == "click":
         action = nodes[sys.argv[3]].queryAction()
         action.doAction(0)
+    elif command == "focus":
+        nodes[sys.argv[3]].queryComponent().grabFocus()
     elif command == "settext":
         nodes[sys.argv[3]].queryEditableText().setTextContents(sys.argv[4])
     else:

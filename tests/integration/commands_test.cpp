@@ -36,6 +36,26 @@ TEST_F(CommandsTest, HotkeyStartsItsCaptureFromTheDesktop) {
     EXPECT_EQ(program->close(), 0);
 }
 
+TEST_F(CommandsTest, KeyBoxesShowTheNameOfTheReleasedKeyAndSavingRegisters) {
+    writeCp936("windows data.ini", "[选择夹1]\n现行子夹=2\n[组合框1]\n现行选中项=1\n");
+    startProgram();
+    ASSERT_TRUE(program->focus("编辑框1"));
+    struct Case {
+        const char* keys;
+        const char* shown;
+    };
+    for (const Case& c : {Case{"F5", "F5键"}, Case{"a", "A键"}, Case{"KP_1", ""}, Case{"F6", "F6键"}}) {
+        ProgramRunner::run({"xdotool", "key", c.keys}, 5000);
+        EXPECT_EQ(program->waitFor("编辑框1", "text", c.shown)["text"], c.shown) << c.keys;
+    }
+    ASSERT_TRUE(program->click("按钮保存"));
+    EXPECT_EQ(waitForSetting("快捷键1", "键码", "F6键"), "F6键");
+    EXPECT_EQ(setting("组合框1", "现行选中项"), "1");
+    EXPECT_EQ(program->waitFor("按钮截图", "name", "截图识别\n(快捷键:Alt键+F6键)")["name"],
+              "截图识别\n(快捷键:Alt键+F6键)");
+    EXPECT_EQ(program->close(), 0);
+}
+
 TEST_F(CommandsTest, TranslateButtonAgainstALocalTranslator) {
     const std::string host = "127.0.0.1:" + std::to_string(server.httpPort());
     ini::write(dir.file("service.ini"), "service", "YoudaoHost", host);

@@ -145,6 +145,8 @@ nlohmann::json ProgramRunner::waitFor(const std::string& control, const std::str
 
 bool ProgramRunner::click(const std::string& control) { return !probe({"click", "ozmira", control}).empty(); }
 
+bool ProgramRunner::focus(const std::string& control) { return !probe({"focus", "ozmira", control}).empty(); }
+
 bool ProgramRunner::setText(const std::string& control, const std::string& text) {
     return !probe({"settext", "ozmira", control, text}).empty();
 }

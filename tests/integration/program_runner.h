@@ -25,6 +25,7 @@ public:
     nlohmann::json waitFor(const std::string& control, const std::string& field,
                            const nlohmann::json& value, int timeoutMs = 10000);
     bool click(const std::string& control);
+    bool focus(const std::string& control);
     bool setText(const std::string& control, const std::string& text);
     // Asks the window manager to close the window, then waits; the exit code, or -1 when the
     // program did not end in time (it is then killed).
