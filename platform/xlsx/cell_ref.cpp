@@ -2,16 +2,12 @@
 
 namespace xlsx {
 
-namespace {
-
 bool isLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
-
-}  // namespace
 
 bool CellRef::isValid() const {
     return m_row >= 0 && m_row <= kMaxRow && m_column >= 0 && m_column <= kMaxColumn;

@@ -5,6 +5,10 @@
 
 namespace xlsx {
 
+// ASCII letters and digits, as cell references and formulas spell them.
+bool isLetter(char c);
+bool isDigit(char c);
+
 class CellRef {
 public:
     static constexpr int kMaxRow = 1048575;

@@ -6,12 +6,6 @@ namespace xlsx {
 
 namespace {
 
-bool isLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 // Characters that continue a name, so a reference cannot start or end next to them.
 bool isNameChar(char c) {
     return isLetter(c) || isDigit(c) || c == '_' || c == '.' || c == '\\' ||
