@@ -43,22 +43,13 @@ std::string base64Decode(const std::string& s) {
     return out;
 }
 
-class CaptureTest : public ProgramFixture {
+class CaptureTest : public ServedProgramFixture {
 protected:
-    TestServer server;
     X11PatternWindow pattern{kLeft, kTop, kWidth, kHeight};
-    std::unique_ptr<ProgramRunner> program;
 
     void SetUp() override {
-        ASSERT_TRUE(server.running()) << server.error();
+        ServedProgramFixture::SetUp();
         ASSERT_TRUE(pattern.show());
-        pointAt(server);
-        writeCp936("key.ini", "[k]\nAPI Key=id\nSecret Key=secret\n");
-    }
-    void startProgram() {
-        program = std::make_unique<ProgramRunner>(dir.path());
-        ASSERT_TRUE(program->start());
-        ASSERT_TRUE(program->waitFor("按钮坐标截图", "enabled", true)["enabled"]);
     }
     std::vector<RecordedRequest> recognitions() {
         std::vector<RecordedRequest> found;

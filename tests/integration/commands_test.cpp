@@ -8,22 +8,7 @@
 
 namespace {
 
-class CommandsTest : public ProgramFixture {
-protected:
-    TestServer server;
-    std::unique_ptr<ProgramRunner> program;
-
-    void SetUp() override {
-        ASSERT_TRUE(server.running()) << server.error();
-        pointAt(server);
-        writeCp936("key.ini", "[k]\nAPI Key=id\nSecret Key=secret\n");
-    }
-    void startProgram() {
-        program = std::make_unique<ProgramRunner>(dir.path());
-        ASSERT_TRUE(program->start());
-        ASSERT_TRUE(program->waitFor("按钮坐标截图", "enabled", true)["enabled"]);
-    }
-};
+using CommandsTest = ServedProgramFixture;
 
 TEST_F(CommandsTest, HotkeyStartsItsCaptureFromTheDesktop) {
     server.setOcrResult("text", {"by hotkey"});

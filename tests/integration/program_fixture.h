@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "integration/program_runner.h"
@@ -37,5 +38,24 @@ protected:
         ini::write(f, "service", "ApiBaseUrl", server.httpsUrl("/rest/2.0/"));
         ini::write(f, "service", "UpdateInfoUrl", server.httpUrl("/update.json"));
         ini::write(f, "service", "CaFile", server.certificates().caFile());
+    }
+};
+
+// The program against the local OCR and update server, with a key profile, started up to
+// the state where its capture buttons are enabled.
+class ServedProgramFixture : public ProgramFixture {
+protected:
+    TestServer server;
+    std::unique_ptr<ProgramRunner> program;
+
+    void SetUp() override {
+        ASSERT_TRUE(server.running()) << server.error();
+        pointAt(server);
+        writeCp936("key.ini", "[k]\nAPI Key=id\nSecret Key=secret\n");
+    }
+    void startProgram() {
+        program = std::make_unique<ProgramRunner>(dir.path());
+        ASSERT_TRUE(program->start());
+        ASSERT_TRUE(program->waitFor("按钮坐标截图", "enabled", true)["enabled"]);
     }
 };
