@@ -26,6 +26,7 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_form.h"
 #include "platform/x11/hotkeys_x11.h"
+#include "platform/x11/session_check.h"
 #include "platform/x11/x11_screen.h"
 #include "sync/target_sync.h"
 #include "translate/translator.h"
@@ -49,6 +50,12 @@ int listTargets() {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--list-targets") == 0) return listTargets();
 
+    const std::string noSession = session_check::problem();
+    if (!noSession.empty()) {
+        std::cerr << "ozmira needs a graphical desktop session (X11 or Wayland): " << noSession
+                  << ".\n";
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ozmira");
     QApplication::setWindowIcon(QIcon(":/ozmira/ozmira.png"));
