@@ -60,7 +60,7 @@ bool write(const std::string& file, const std::string& section, const std::strin
     if (existed && ini.bytes() == bytes) {
         return true;  // the same value written back: leave the file alone
     }
-    return files::writeFileAtomic(path, ini.bytes());
+    return files::replaceFile(path, ini.bytes());
 }
 
 std::vector<std::string> sectionNames(const std::string& file) {
