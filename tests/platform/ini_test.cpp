@@ -1,5 +1,7 @@
 #include "platform/ini.h"
 
+#include "platform/charset.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -197,6 +199,34 @@ TEST_F(IniTest, ASecondLineOfAValueNeverBecomesASectionOrAKey) {
         EXPECT_EQ(ini::read(path(), "选择框文本合并", "选中"), "");
         EXPECT_EQ(ini::read(path(), "编辑框_同步设置", "内容"), "A|B|1");
         EXPECT_EQ(ini::read(path(), "编辑框_同步设置", "x"), "1");
+    }
+}
+
+TEST_F(IniTest, HandMadeFilesReadAndWriteInTheirEncoding) {
+    const std::string school = "学校", lines = "[学校]\r\nAPI Key=a\r\n",
+                      added = "Secret Key=学校\r\n";
+    auto wide = [](const std::string& text, bool be) {
+        return (be ? "\xFE\xFF" : "\xFF\xFE") + charset::utf8ToUtf16(text, be);
+    };
+    struct Case {
+        const char* name;
+        std::string before, after;
+    };
+    // "[学校]" as code page 936 is D1 A7 D0 A3, which is also valid UTF-8 ("ѧУ").
+    const Case cases[] = {
+        {"code page 936", charset::utf8ToCp936(lines, true),
+         charset::utf8ToCp936(lines + added, true)},
+        {"UTF-8", lines, lines + added},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + lines, "\xEF\xBB\xBF" + lines + added},
+        {"UTF-16 LE (Notepad's \"Unicode\")", wide(lines, false), wide(lines + added, false)},
+        {"UTF-16 BE", wide(lines, true), wide(lines + added, true)},
+    };
+    for (const Case& c : cases) {
+        put(c.before);
+        EXPECT_EQ(ini::sectionNames(path()), std::vector<std::string>{school}) << c.name;
+        EXPECT_EQ(ini::read(path(), school, "API Key"), "a") << c.name;
+        ASSERT_TRUE(ini::write(path(), school, "Secret Key", school)) << c.name;
+        EXPECT_EQ(get(), c.after) << c.name;
     }
 }
 
