@@ -14,6 +14,8 @@ std::string inProgramFolder(const std::string& name);
 // The folder of the running executable.
 std::string executableFolder();
 bool exists(const std::string& path);
+// True when the folder exists and files can be created in it.
+bool canCreateIn(const std::string& folder);
 // Reads the whole file; false when it cannot be read or is not a regular file (a FIFO or
 // a device is never opened).
 bool readFile(const std::string& path, std::string& bytes);

@@ -189,6 +189,12 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
+bool canCreateIn(const std::string& folder) {
+    struct stat st;
+    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 bool readFile(const std::string& path, std::string& bytes) {
     // A FIFO or a device is never opened (an open could wait for a writer for ever); the
     // check is made again on the open file, which O_NONBLOCK keeps from waiting meanwhile.
