@@ -141,10 +141,14 @@ std::string fileTextToUtf8(std::string_view bytes) {
     const Detected d = detectEncoding(bytes);
     const std::string_view body = bytes.substr(d.bomLength);
     switch (d.encoding) {
-        case Encoding::Utf8: return sanitizeUtf8(body);
-        case Encoding::Utf16Le: return utf16ToUtf8(body, false);
-        case Encoding::Utf16Be: return utf16ToUtf8(body, true);
-        case Encoding::Cp936: break;
+        case Encoding::Utf8:
+            return sanitizeUtf8(body);
+        case Encoding::Utf16Le:
+            return utf16ToUtf8(body, false);
+        case Encoding::Utf16Be:
+            return utf16ToUtf8(body, true);
+        case Encoding::Cp936:
+            break;
     }
     return cp936ToUtf8(body);
 }

@@ -20,8 +20,9 @@ TEST_F(MainWindowTest, AFailedSettingsWriteIsReportedAndTheProgramGoesOn) {
         {"settings file made read-only (0444)",
          [](const TempDir& d) {
              d.write("windows data.ini", "[选择框文本合并]\r\n选中=真\r\n");
-             fs::permissions(d.file("windows data.ini"),
-                             fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+             fs::permissions(d.file("windows data.ini"), fs::perms::owner_read |
+                                                             fs::perms::group_read |
+                                                             fs::perms::others_read);
          }},
     };
     for (const Case& c : cases) {

@@ -176,7 +176,7 @@ TEST_F(FilesTest, ReplacingThroughLinksKeepsTheLinks) {
     struct Case {
         const char* name;
         std::vector<std::pair<std::string, std::string>> links;  // link name, what it names
-        std::string written;                                    // the file that gets the bytes
+        std::string written;                                     // the file that gets the bytes
     };
     fs::create_directory(path("sub"));
     const Case cases[] = {
@@ -218,8 +218,7 @@ TEST_F(FilesTest, ReplacingRefusesFilesThatAreNotOursToReplace) {
          mode(fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read)},
         {"read-only for its owner (0400)", mode(fs::perms::owner_read)},
         {"held open by an office suite", lock(".~lock.target#")},
-        {"reached through a link, held open beside its target", lock("sub/.~lock.target#"),
-         "link"},
+        {"reached through a link, held open beside its target", lock("sub/.~lock.target#"), "link"},
         {"reached through a link, held open beside the link", lock(".~lock.link#"), "link"},
     };
     for (const auto& c : cases) {

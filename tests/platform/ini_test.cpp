@@ -232,7 +232,7 @@ TEST_F(IniTest, HandMadeFilesReadAndWriteInTheirEncoding) {
 
 TEST_F(IniTest, EmptyNamesAndNamesSpanningLinesWriteNothing) {
     const std::tuple<std::string, std::string, std::string> cases[] = {
-        {path(), "", "k"},         {path(), "a", " "},        {"\x01\x02", "a", "k"},
+        {path(), "", "k"},         {path(), "a", " "},         {"\x01\x02", "a", "k"},
         {path(), "a]\r\n[b", "k"}, {path(), "a", "k\n[b]\nj"}, {path(), "a\r", "k"}};
     for (const auto& [file, section, key] : cases) {
         EXPECT_FALSE(ini::write(file, section, key, "v"));
