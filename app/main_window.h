@@ -97,4 +97,6 @@ private:
     ResultsTable m_table;
     MainWindowServices m_services;
     HttpClient* m_http = nullptr;
+    // Set while startup restores the controls: their change notifications write nothing.
+    bool m_restoring = false;
 };

@@ -92,6 +92,7 @@ void MainWindow::onItemSelected(const std::string& control) {
 }
 
 void MainWindow::onTextChanged(const std::string& control) {
+    if (m_restoring) return;
     if (control == ctl::编辑框坐标) {
         writeIfChanged(control, "内容", m_form.text(control));
     } else if (control == ctl::编辑框坐标正 || control == ctl::编辑框坐标副) {
@@ -121,6 +122,7 @@ void MainWindow::onKeyReleased(const std::string& control, int keyCode) {
 }
 
 void MainWindow::onPageChanged(const std::string& control) {
+    if (m_restoring) return;  // restoring the saved page would only write it back
     if (control == ctl::选择夹1) m_settings.writeIndex(control, "现行子夹", m_form.currentPage(control));
 }
 
@@ -195,15 +197,15 @@ void MainWindow::saveAllContent() {
     if (m_table.columnCount() <= kContentColumn) return;
     const Text section = m_table.cell(0, kContentColumn).value_or(Text());
     for (int i = 1; i < m_table.rowCount(); ++i)
-        SettingsStore::write(m_state.exportProfilePath, section, text::fromInt(i),
-                             m_table.cell(i, kContentColumn).value_or(Text()));
+        m_settings.writeTo(m_state.exportProfilePath, section, text::fromInt(i),
+                           m_table.cell(i, kContentColumn).value_or(Text()));
 }
 
 void MainWindow::saveExportSettings() {
     for (int k = 3; k < m_table.columnCount(); ++k) {
         const Text section = m_table.cell(0, k).value_or(Text());
         for (int i = 1; i < m_table.rowCount(); ++i)
-            SettingsStore::write(m_state.exportProfilePath, section, text::fromInt(i),
-                                 m_table.cell(i, k).value_or(Text()));
+            m_settings.writeTo(m_state.exportProfilePath, section, text::fromInt(i),
+                               m_table.cell(i, k).value_or(Text()));
     }
 }
