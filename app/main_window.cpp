@@ -38,8 +38,16 @@ void MainWindow::onCreated() {
     if (m_services.registerHotkeys) m_services.registerHotkeys();
     m_table.resetLayout();
     loadKeyProfiles();
-    showUpdateNotice();
-    if (m_services.fetchToken) m_services.fetchToken();
+    // The update notice and the token step wait on the network: each waits on a worker and
+    // the next step starts when it has finished, so the window paints and answers meanwhile.
+    m_beforeStartupToken = true;
+    showUpdateNotice([this] {
+        m_beforeStartupToken = false;
+        fetchToken([this] { finishStartup(); });
+    });
+}
+
+void MainWindow::finishStartup() {
     computeExportProfilePath();
     if (m_services.loadExportProfile) m_services.loadExportProfile();
 }

@@ -87,7 +87,8 @@ void MainWindow::onItemSelected(const std::string& control) {
         m_settings.writeIndex(control, "现行选中项", index);
         computeExportProfilePath();
     } else if (control == ctl::组合框key) {
-        if (m_services.fetchToken) m_services.fetchToken();
+        // Before the startup's own token step the choice is simply the key that step reads.
+        if (!m_beforeStartupToken) fetchToken(nullptr);
     }
 }
 
