@@ -145,6 +145,10 @@ int virtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
 }
 
 int virtualKeyCode(const QKeyEvent& event) {
+    // Qt has no key for the Break symbol (Ctrl+Pause on a PC keyboard), but its keysym still
+    // arrives as the native key.
+    constexpr quint32 kBreakKeysym = 0xff6b;
+    if (event.key() == 0 && event.nativeVirtualKey() == kBreakKeysym) return 3;
     return virtualKeyCode(event.key(), event.modifiers());
 }
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
@@ -240,6 +241,19 @@ TEST_F(QtFormTest, RepeatedReleasesAndOtherBoxesAreNotKeyBoxReleases) {
     edit->setFocus();
     QTest::keyRelease(edit, Qt::Key_F5);
     EXPECT_EQ(m_events.log(), Log{});
+}
+
+// Ctrl+Pause gives the Break symbol, for which Qt has no key: the box still learns Break.
+TEST_F(QtFormTest, CtrlPauseInAKeyBoxIsBreak) {
+    showPage(2);
+    auto* box = widget(ctl::编辑框1);
+    box->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return box->hasFocus(); }));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {"keydown", "ctrl", "keydown", "Pause",
+                                                            "keyup", "Pause", "keyup", "ctrl"}),
+              0);
+    ASSERT_TRUE(waitUntil([&] { return m_events.log().size() >= 2; }));
+    EXPECT_EQ(m_events.log(), (Log{"key:编辑框1:3", "key:编辑框1:17"}));
 }
 
 TEST_F(QtFormTest, PageChangesByProgramAndUserAreReported) {
