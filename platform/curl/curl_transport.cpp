@@ -310,7 +310,9 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
         }
         long requestSize = 0;
         curl_easy_getinfo(handle, CURLINFO_REQUEST_SIZE, &requestSize);
-        sent = sent || code == CURLE_OK || (!failedBeforeSending(code) && requestSize > 0);
+        // A refused second send means the first one went out.
+        sent = sent || code == CURLE_OK || received.sends > 1 ||
+               (!failedBeforeSending(code) && requestSize > 0);
         long status = 0;
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
         const bool redirect =
