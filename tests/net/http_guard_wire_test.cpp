@@ -2,6 +2,8 @@
 // reply text never becomes request lines, no downgrade to plain HTTP, no request sent
 // twice, and every exchange ends within its time and size limits.
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
