@@ -66,6 +66,8 @@ int main(int argc, char** argv) {
     AppState state(files::programFolder());
     CurlTransport transport;
     HttpClient http(transport);
+    // The update page's view fetches its picture through the same transport.
+    HttpClient pageHttp(transport, HttpClient::kPageReplyLimit);
     QtForm form;
     QtClipboard clipboard;
     UiGate uiTasks;
@@ -123,7 +125,7 @@ int main(int argc, char** argv) {
     services.keyBoxReleased = [&](int box, int key) { hotkeyManager.onKeyBoxKeyUp(box, key); };
     window.setServices(services);
     window.setHttpClient(&http);
-    form.setFetcher([&http](const std::string& url) { return http.Request(url); });
+    form.setFetcher([&pageHttp](const std::string& url) { return pageHttp.Request(url); });
 
     form.setEvents(&window);
     form.show();

@@ -60,6 +60,31 @@ Text headerBlock(std::string_view headers, std::string_view url, std::string_vie
     return block;
 }
 
+bool hasControl(std::string_view text) {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A control character (CR, LF, any other byte below 0x20, or DEL) in the address, the
+// proxy or a line of the block would end a line of the request early: text that came
+// from a reply, such as a token or an address, could then add lines of its own.
+bool isClean(std::string_view url, std::string_view proxy, std::string_view block) {
+    if (hasControl(url) || hasControl(proxy)) {
+        return false;
+    }
+    for (const Text& line : text::split(block, kCrLf)) {
+        if (hasControl(line)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // A block too long for the header buffer is not delivered at all.
 Text normalizedResponseHeaders(std::string_view raw) {
     if (raw.size() >= HttpClient::kResponseHeaderBuffer) {
@@ -90,7 +115,8 @@ Text cookiesOfResponse(std::string_view headers) {
 
 }  // namespace
 
-HttpClient::HttpClient(platform::HttpTransport& transport) : m_transport(transport) {}
+HttpClient::HttpClient(platform::HttpTransport& transport, size_t replyLimit)
+    : m_transport(transport), m_replyLimit(replyLimit) {}
 
 Bytes HttpClient::Request(std::string_view url, int method, std::string_view bodyText,
                           Text* cookies, Text* responseCookies, Text* headers,
@@ -114,6 +140,10 @@ Bytes HttpClient::Request(std::string_view url, int method, std::string_view bod
     wire.proxy = Text(proxy);
     wire.followRedirects = !noRedirect;
     wire.automaticCookies = cookies == nullptr;
+    wire.maxReplyBytes = m_replyLimit;
+    if (!isClean(url, proxy, wire.headers)) {
+        return {};  // never sent, so none of the caller's variables changes
+    }
 
     const platform::HttpWireResponse response = m_transport.perform(wire);
     if (!response.connected) {

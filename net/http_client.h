@@ -16,7 +16,12 @@ public:
     // A response header block this long or longer is not delivered.
     static constexpr size_t kResponseHeaderBuffer = 5000;
 
-    explicit HttpClient(platform::HttpTransport& transport);
+    // Enough for the picture of the update page, which the page view fetches through here.
+    static constexpr size_t kPageReplyLimit = 32 * 1024 * 1024;
+
+    // replyLimit: the longest reply accepted; 0 for the transport's limit, which suits
+    // every reply the program reads itself.
+    explicit HttpClient(platform::HttpTransport& transport, size_t replyLimit = 0);
 
     // Returns the response body, whatever the status; empty when the exchange failed.
     // The pointer arguments are the caller's variables, nullptr when omitted:
@@ -40,4 +45,5 @@ public:
 
 private:
     platform::HttpTransport& m_transport;
+    size_t m_replyLimit;
 };

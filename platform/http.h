@@ -3,6 +3,12 @@
 // The logic decides every byte of the request line and of the header block; the transport
 // only adds what the connection itself needs (Host, Content-Length, the agent when the
 // block names none) and follows redirects when asked.
+// What a transport never does, whatever a server answers: send a request whose host, path,
+// agent, proxy or header lines hold a control character (it is refused: not connected);
+// follow a secure request's redirect to a plain address (the exchange fails); send a
+// request a second time; take longer than its total time limit or more than its reply
+// size limit (the exchange fails).
+#include <cstddef>
 #include <string>
 
 namespace platform {
@@ -23,6 +29,8 @@ struct HttpWireRequest {
     bool followRedirects = true;
     // False when the caller handles cookies itself: no cookie store takes part.
     bool automaticCookies = true;
+    // The longest reply (header block and body) accepted; 0 for the transport's own limit.
+    size_t maxReplyBytes = 0;
 };
 
 struct HttpWireResponse {

@@ -7,6 +7,7 @@
 
 #include "platform/curl/curl_cookie_jar.h"
 #include "platform/curl/curl_handle_pool.h"
+#include "platform/curl/curl_header_block.h"
 
 namespace {
 
@@ -15,6 +16,10 @@ namespace {
 constexpr int kMaxRedirects = 20;
 
 struct Received {
+    size_t limit = 0;  // the longest reply taken, header block and body together
+    size_t size = 0;
+    bool tooLong = false;
+    int sends = 0;  // how often libcurl was about to send the request
     std::string headers;
     bool headersComplete = false;
     bool interim = false;  // the block is a 1xx reply; the real one follows
@@ -25,8 +30,18 @@ struct Received {
     bool endedAtHeaders = false;
 };
 
+// False (and the transfer stops) once the reply grows past its limit.
+bool takes(Received* received, size_t bytes) {
+    received->size += bytes;
+    received->tooLong = received->size > received->limit;
+    return !received->tooLong;
+}
+
 size_t onHeaderLine(char* data, size_t size, size_t count, void* user) {
     auto* received = static_cast<Received*>(user);
+    if (!takes(received, size * count)) {
+        return 0;
+    }
     std::string_view line(data, size * count);
     // Each status line (an interim 1xx reply included) begins a new block.
     if (line.starts_with("HTTP/")) {
@@ -52,93 +67,19 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* user) {
 }
 
 size_t onBody(char* data, size_t size, size_t count, void* user) {
-    static_cast<Received*>(user)->body.append(data, size * count);
+    auto* received = static_cast<Received*>(user);
+    if (!takes(received, size * count)) {
+        return 0;
+    }
+    received->body.append(data, size * count);
     return size * count;
 }
 
-bool startsWithName(std::string_view line, std::string_view name) {
-    if (line.size() <= name.size() || line[name.size()] != ':') {
-        return false;
-    }
-    for (size_t i = 0; i < name.size(); ++i) {
-        char a = line[i], b = name[i];
-        if ((a | 0x20) != (b | 0x20)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The block's lines; a bare CR or LF also ends a line, so no text can smuggle one in.
-std::vector<std::string_view> linesOf(std::string_view block) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    while (start <= block.size()) {
-        size_t end = block.find_first_of("\r\n", start);
-        std::string_view line =
-            block.substr(start, end == std::string_view::npos ? end : end - start);
-        if (!line.empty()) {
-            lines.push_back(line);
-        }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        start = end + 1;
-    }
-    return lines;
-}
-
-bool hasLine(const std::vector<std::string_view>& lines, std::string_view name) {
-    for (std::string_view line : lines) {
-        if (startsWithName(line, name)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The caller's lines in their order. libcurl drops a line whose value is blank unless it
-// is written "Name;", and leaves out its own Accept, Content-Type and Expect lines when
-// the list names them with no value.
-curl_slist* headerList(const std::string& block) {
-    const std::vector<std::string_view> lines = linesOf(block);
-    curl_slist* list = nullptr;
-    auto add = [&list](const std::string& line) {
-        if (curl_slist* longer = curl_slist_append(list, line.c_str())) {
-            list = longer;
-        }
-    };
-    for (std::string_view line : lines) {
-        size_t colon = line.find(':');
-        if (colon == std::string_view::npos || colon == 0) {
-            continue;  // not a header line; it cannot travel
-        }
-        if (line.find_first_not_of(" \t", colon + 1) == std::string_view::npos) {
-            add(std::string(line.substr(0, colon)) + ";");
-        } else {
-            add(std::string(line));
-        }
-    }
-    for (std::string_view name : {"Accept", "Content-Type", "Expect"}) {
-        if (!hasLine(lines, name)) {
-            add(std::string(name) + ":");
-        }
-    }
-    return list;
-}
-
-std::string headerValue(const std::string& block, std::string_view name) {
-    for (std::string_view line : linesOf(block)) {
-        if (startsWithName(line, name)) {
-            std::string_view value = line.substr(name.size() + 1);
-            size_t first = value.find_first_not_of(" \t");
-            size_t last = value.find_last_not_of(" \t");
-            return first == std::string_view::npos
-                       ? std::string()
-                       : std::string(value.substr(first, last - first + 1));
-        }
-    }
-    return {};
+// Called each time libcurl is about to send the request. When a reused connection closes
+// without an answer, libcurl sends the request again on a new one; but the server may
+// have acted on it (a second recognition, a second post), so that second send is refused.
+int beforeSending(void* user, char*, char*, int, int) {
+    return ++static_cast<Received*>(user)->sends > 1 ? CURL_PREREQFUNC_ABORT : CURL_PREREQFUNC_OK;
 }
 
 std::string originOf(const platform::HttpWireRequest& request) {
@@ -226,7 +167,6 @@ bool setMethod(CURL* handle, std::string_view verb, const std::string& body) {
 void setCommonOptions(CURL* handle, long connectSeconds, long stallSeconds,
                       const std::string& caFile, const std::string& proxy) {
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, connectSeconds);
@@ -278,6 +218,16 @@ void CurlTransport::setTimeLimits(long connectSeconds, long stallSeconds) {
     m_settings.stallSeconds = stallSeconds;
 }
 
+void CurlTransport::setTotalTimeLimit(std::chrono::milliseconds limit) {
+    std::lock_guard lock(m_mutex);
+    m_settings.totalLimit = limit;
+}
+
+void CurlTransport::setReplyLimit(size_t bytes) {
+    std::lock_guard lock(m_mutex);
+    m_settings.replyLimit = bytes;
+}
+
 CurlTransport::Settings CurlTransport::settings() const {
     std::lock_guard lock(m_mutex);
     return m_settings;
@@ -285,7 +235,11 @@ CurlTransport::Settings CurlTransport::settings() const {
 
 platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireRequest& request) {
     platform::HttpWireResponse response;
+    if (!curl_block::isClean(request)) {
+        return response;  // nothing goes out
+    }
     const Settings limits = settings();
+    const auto deadline = std::chrono::steady_clock::now() + limits.totalLimit;
     const std::string origin = originOf(request);
     const std::string poolKey = origin + " " + request.proxy;
     const bool withCookies = request.automaticCookies;
@@ -295,19 +249,24 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
     }
 
     Received received;
-    curl_slist* headers = headerList(request.headers);
-    const std::string agent = request.userAgent.substr(0, request.userAgent.find_first_of("\r\n"));
+    curl_slist* headers = curl_block::headerList(request.headers);
     std::string proxy = request.proxy;
     if (!proxy.empty() && proxy.find("://") == std::string::npos) {
         proxy.insert(0, "http://");
     }
     setCommonOptions(handle, limits.connectSeconds, limits.stallSeconds, limits.caFile, proxy);
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str());
+    // Once secure, always secure: libcurl itself refuses a plain address for this exchange.
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, request.secure ? "https" : "http,https");
+    const size_t replyLimit = request.maxReplyBytes ? request.maxReplyBytes : limits.replyLimit;
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(replyLimit));
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, request.userAgent.c_str());
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &onHeaderLine);
     curl_easy_setopt(handle, CURLOPT_HEADERDATA, &received);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &onBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &received);
+    curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &beforeSending);
+    curl_easy_setopt(handle, CURLOPT_PREREQDATA, &received);
 
     std::vector<std::string> cookiesBefore;
     if (withCookies) {
@@ -331,9 +290,17 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
     std::string url = origin + "/";
     std::string address = origin + request.path;  // what a relative Location is read against
     CURLcode code = CURLE_OK;
-    int hop = 0;
-    for (;; ++hop) {
+    bool sent = false;
+    for (int hop = 0;; ++hop) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            code = CURLE_OPERATION_TIMEDOUT;
+            break;
+        }
         received = Received();
+        received.limit = replyLimit;
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
         curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
         curl_easy_setopt(handle, CURLOPT_REQUEST_TARGET, hop == 0 ? target.c_str() : nullptr);
         received.endAtHeaders = setMethod(handle, verb, body);
@@ -341,6 +308,11 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
         if (code == CURLE_WRITE_ERROR && received.endedAtHeaders) {
             code = CURLE_OK;
         }
+        long requestSize = 0;
+        curl_easy_getinfo(handle, CURLINFO_REQUEST_SIZE, &requestSize);
+        // A refused second send means the first one went out.
+        sent = sent || code == CURLE_OK || received.sends > 1 ||
+               (!failedBeforeSending(code) && requestSize > 0);
         long status = 0;
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
         const bool redirect =
@@ -348,11 +320,16 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
         if (code != CURLE_OK || !request.followRedirects || !redirect) {
             break;
         }
-        const std::string location = headerValue(received.headers, "Location");
+        const std::string location = curl_block::headerValue(received.headers, "Location");
         const std::string next =
             location.empty() ? location : resolveLocation(address, url, location);
         if (next.empty()) {
             break;  // nowhere to go: the redirect itself is the answer
+        }
+        if (request.secure && next.rfind("https://", 0) != 0) {
+            // The body or the address would travel in clear: the exchange fails instead.
+            code = CURLE_UNSUPPORTED_PROTOCOL;
+            break;
         }
         if (hop == kMaxRedirects) {
             code = CURLE_TOO_MANY_REDIRECTS;
@@ -367,10 +344,7 @@ platform::HttpWireResponse CurlTransport::perform(const platform::HttpWireReques
         url = address = next;
     }
 
-    long requestSize = 0;
-    curl_easy_getinfo(handle, CURLINFO_REQUEST_SIZE, &requestSize);
-    response.connected =
-        code == CURLE_OK || hop > 0 || (!failedBeforeSending(code) && requestSize > 0);
+    response.connected = sent;
     response.ok = code == CURLE_OK;
     if (received.headersComplete) {
         response.headers = std::move(received.headers);

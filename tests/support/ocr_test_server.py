@@ -167,6 +167,24 @@ def wait_for_close(conn):
         pass
 
 
+def send_reply(conn, data, trickle):
+    """Sends the reply at once, or one byte every trickle seconds."""
+    if trickle <= 0:
+        conn.sendall(data)
+        return
+    for byte in data:
+        conn.sendall(bytes([byte]))
+        time.sleep(trickle)
+
+
+def send_endless(conn):
+    """A chunked body that never ends; stops when the client goes away."""
+    conn.sendall(b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n")
+    chunk = b"%x\r\n%s\r\n" % (65536, b"x" * 65536)
+    while True:
+        conn.sendall(chunk)
+
+
 def tunnel(state, client, target, buffer):
     host, _, port = target.rpartition(":")
     if host not in ("127.0.0.1", "localhost") or int(port) not in state.ports.values():
@@ -238,8 +256,13 @@ def serve_connection(state, conn, listener, tls_context):
             if reply.get("hang"):
                 wait_for_close(conn)
                 return
+            if reply.get("drop"):
+                return
             time.sleep(float(reply.get("delay", 0)))
-            conn.sendall(build_reply(reply, method))
+            if reply.get("endless"):
+                send_endless(conn)
+                return
+            send_reply(conn, build_reply(reply, method), float(reply.get("trickle", 0)))
             if reply.get("close") or header(headers, "connection").lower() == "close":
                 return
     except (OSError, ValueError, ConnectionError, ssl.SSLError):

@@ -181,6 +181,9 @@ bool TestServer::setReply(const std::string& path, const ServerReply& reply) {
     nlohmann::json fields = {{"status", reply.status},      {"body_hex", toHex(reply.body)},
                              {"delay", reply.delaySeconds}, {"hang", reply.hang},
                              {"close", reply.close},        {"chunked", reply.chunked}};
+    fields["drop"] = reply.drop;
+    fields["trickle"] = reply.trickle;
+    fields["endless"] = reply.endless;
     fields["headers"] = nlohmann::json::array();
     for (const auto& [name, value] : reply.headers) {
         fields["headers"].push_back({name, value});

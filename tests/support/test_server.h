@@ -22,6 +22,9 @@ struct ServerReply {
     std::string redirect;     // adds a Location line
     double delaySeconds = 0;  // waits before answering
     bool hang = false;        // reads the request and never answers
+    bool drop = false;        // reads the request and closes the connection unanswered
+    double trickle = 0;       // seconds between the reply's bytes, sent one at a time
+    bool endless = false;     // answers with a chunked body that never ends
     bool close = false;       // closes the connection after answering
     bool chunked = false;     // sends the body in chunks
     std::string raw;          // these exact bytes instead of a built reply

@@ -171,4 +171,48 @@ TEST_F(TranslatorWire, FailuresLeaveTheTranslationAndClipboard) {
     }
 }
 
+struct GuardWireCase {
+    const char* name;
+    int item;
+    const char* hostTail;  // appended to the translator's host
+    ServerReply reply;
+    bool warm;        // an earlier exchange leaves a connection for this one to reuse
+    size_t requests;  // as the server received them
+};
+
+TEST_F(TranslatorWire, NothingInjectedDowngradedOrSentTwice) {
+    ServerReply answer, drop, toPlain;
+    answer.body = "errorCode=0\r\nresult=Hello world";
+    drop.drop = true;
+    toPlain.status = 307;
+    toPlain.redirect = server->httpUrl("/translate_a/single");
+    const GuardWireCase cases[] = {
+        {"youdao host with a line break", 0, "/\r\nX-Injected: yes", answer, false, 0},
+        {"google host with a line break", 1, "/\nX-Injected: yes", answer, false, 0},
+        {"google redirected to plain http", 1, "", toPlain, false, 1},
+        {"youdao dropped on a reused connection", 0, "", drop, true, 1},
+        {"google dropped on a reused connection", 2, "", drop, true, 1},
+    };
+    for (const GuardWireCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(server->reset());
+        ASSERT_TRUE(server->setReply(c.item == 0 ? "/translate" : "/translate_a/single", c.reply));
+        TranslatorHosts h = hosts();
+        (c.item == 0 ? h.youdao : h.google) += c.hostTail;
+        if (c.warm) {
+            http.Request((c.item == 0 ? "http://" + h.youdao : "https://" + h.google) + "/warm");
+            ASSERT_TRUE(server->clearRequests());
+        }
+        translate(c.item, h);
+        const std::vector<RecordedRequest> received = server->requests();
+        EXPECT_EQ(received.size(), c.requests);
+        for (const RecordedRequest& r : received) {
+            EXPECT_EQ(r.headerBlock.find("X-Injected"), std::string::npos);
+            EXPECT_EQ(r.listener, c.item == 0 ? "http" : "https");
+        }
+        EXPECT_EQ(form.text(ctl::编辑框_翻译), "earlier");
+        EXPECT_EQ(status(), "状态：翻译失败");
+    }
+}
+
 }  // namespace
