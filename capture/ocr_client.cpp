@@ -61,7 +61,12 @@ Text OcrClient::requestToken(const Text& address) {
     const Bytes reply = m_http.Request(address, static_cast<int>(HttpMethod::Get));
     JsonDocument json;
     json.Parse(Utf8ToGbk(reply));
-    return json.GetText("access_token");
+    const Text token = json.GetText("access_token");
+    // The token goes unencoded into addresses and form bodies: one that could add a line, a
+    // field or a fragment there is no token of ours.
+    for (unsigned char c : token)
+        if (c <= 0x20 || c >= 0x7F || c == '&' || c == '#' || c == '?') return Text();
+    return token;
 }
 
 void OcrClient::applyToken(const Text& token) {

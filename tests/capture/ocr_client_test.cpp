@@ -79,7 +79,11 @@ TEST_F(OcrClientTest, TokenStepFailures) {
     };
     for (const Case& c : {Case{"no access_token", true, R"({"error":"invalid_client"})"},
                           Case{"not json", true, "<html>busy</html>"}, Case{"empty", true, ""},
-                          Case{"unreachable", false, ""}}) {
+                          Case{"unreachable", false, ""},
+                          // A token travels unencoded in addresses and form bodies.
+                          Case{"line break", true, R"({"access_token":"T1\r\nX-Injected: yes"})"},
+                          Case{"extra field", true, R"({"access_token":"T&image=x"})"},
+                          Case{"space", true, R"({"access_token":"T 1"})"}}) {
         if (c.connect)
             tokenReply(c.body);
         else

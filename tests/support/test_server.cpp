@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kStartLimitMs = 15000;
+constexpr int kStartLimitMs = 30000;
 constexpr int kControlLimitSeconds = 10;
 
 std::string fromHex(const std::string& hex) {
