@@ -61,11 +61,7 @@ TargetProcess::TargetProcess(const std::string& applicationName, Toolkit toolkit
 }
 
 TargetProcess::~TargetProcess() {
-    thaw();
-    if (write(m_input, "quit\n", 5) < 0) {
-        // Already gone; reaped below.
-    }
-    close(m_input);
+    quit();
     auto until = Clock::now() + std::chrono::seconds(5);
     int status = 0;
     while (waitpid(m_pid, &status, WNOHANG) == 0) {
@@ -77,6 +73,16 @@ TargetProcess::~TargetProcess() {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     close(m_output);
+}
+
+void TargetProcess::quit() {
+    if (m_input < 0) return;
+    thaw();
+    if (write(m_input, "quit\n", 5) < 0) {
+        // Already gone; reaped by the destructor.
+    }
+    close(m_input);
+    m_input = -1;
 }
 
 bool TargetProcess::waitReady(std::chrono::milliseconds timeout) {

@@ -27,6 +27,8 @@ public:
 
     void freeze();
     void thaw();
+    // Asks the application to end; the destructor waits for it.
+    void quit();
 
 private:
     // One line of the application's output without its LF; false at the time limit or
