@@ -47,7 +47,7 @@ build_packages=(
   libgtest-dev libgmock-dev
 )
 run_packages=(fonts-noto-cjk at-spi2-core dbus xdg-utils)
-test_packages=(nodejs xvfb xauth openbox xdotool wmctrl dbus-x11 x11-utils xclip python3 python3-pyatspi openssl python3-openpyxl imagemagick)
+test_packages=(nodejs xvfb xauth openbox xdotool wmctrl dbus-x11 x11-utils xclip python3 python3-pyatspi python3-gi gir1.2-gtk-3.0 openssl python3-openpyxl imagemagick)
 
 want=("${build_packages[@]}" "${run_packages[@]}")
 if [ "${1:-}" = "--tests" ]; then want+=("${test_packages[@]}"); fi

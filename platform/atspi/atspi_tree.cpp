@@ -53,7 +53,6 @@ std::vector<AtspiTree::Node> AtspiTree::windows(AtspiAccessible* application,
         if (!window) continue;
         GError* error = nullptr;
         AtspiRole role = atspi_accessible_get_role(window.get(), &error);
-        m_session.adoptConnections();
         if (failed(error)) break;
         if (isTopLevelRole(role)) out.push_back(window);
     }
@@ -84,7 +83,6 @@ std::vector<AtspiTree::Node> AtspiTree::editableControls(AtspiAccessible* window
         if (callFailed) break;
         if (!child) continue;
         AtspiStateSet* states = atspi_accessible_get_state_set(child.get());
-        m_session.adoptConnections();
         bool editable = hasState(states, ATSPI_STATE_EDITABLE);
         // A container that manages its descendants (a grid, a terminal) may claim
         // millions of them; its cells are no fields of the window.
@@ -92,7 +90,6 @@ std::vector<AtspiTree::Node> AtspiTree::editableControls(AtspiAccessible* window
         if (states) g_object_unref(states);
         if (editable) {
             GRef<AtspiEditableText> text(atspi_accessible_get_editable_text_iface(child.get()));
-            m_session.adoptConnections();
             if (text) found.push_back(child);
         }
         if (descend && stack.size() < kMaxDepth) {
@@ -107,7 +104,6 @@ std::vector<AtspiTree::Node> AtspiTree::editableControls(AtspiAccessible* window
 std::optional<std::string> AtspiTree::name(AtspiAccessible* object) {
     GError* error = nullptr;
     gchar* name = atspi_accessible_get_name(object, &error);
-    m_session.adoptConnections();
     std::optional<std::string> out;
     if (!failed(error)) out = name ? name : "";
     g_free(name);
@@ -119,10 +115,8 @@ std::string AtspiTree::textStart(AtspiAccessible* control, int characters) {
     if (!text) return {};
     GError* error = nullptr;
     int count = atspi_text_get_character_count(text.get(), &error);
-    m_session.adoptConnections();
     if (failed(error) || count <= 0) return {};
     gchar* start = atspi_text_get_text(text.get(), 0, std::min(count, characters), &error);
-    m_session.adoptConnections();
     std::string out = !failed(error) && start ? text::lfToCrlf(start) : std::string();
     g_free(start);
     return out;
@@ -133,21 +127,18 @@ bool AtspiTree::setText(AtspiAccessible* control, const std::string& text) {
     if (!editable) return false;
     GError* error = nullptr;
     gboolean done = atspi_editable_text_set_text_contents(editable.get(), text.c_str(), &error);
-    m_session.adoptConnections();
     return !failed(error) && done;
 }
 
 int AtspiTree::childCount(AtspiAccessible* object) {
     GError* error = nullptr;
     int count = atspi_accessible_get_child_count(object, &error);
-    m_session.adoptConnections();
     return failed(error) ? -1 : count;
 }
 
 AtspiTree::Node AtspiTree::childAt(AtspiAccessible* object, int index, bool& callFailed) {
     GError* error = nullptr;
     Node child(atspi_accessible_get_child_at_index(object, index, &error));
-    m_session.adoptConnections();
     callFailed = failed(error);
     return callFailed ? Node() : child;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The accessible tree of the desktop, read call by call: applications, their top-level
-// windows and the editable text controls inside a window. Every method expects the
-// session's lock to be held. A call that fails (a frozen or vanished application answers
+// windows and the editable text controls inside a window. Every method runs on the
+// session's bus thread. A call that fails (a frozen or vanished application answers
 // nothing within the call time limit) ends the walk that made it.
 #include <cstddef>
 #include <optional>

@@ -2,16 +2,13 @@
 // Other applications' windows and controls over the accessibility bus (libatspi): the
 // class of a window is the name of its accessible application, its title is the window's
 // accessible name, and control id N is the N-th editable text control of the window in
-// depth-first order. Construct it on the user-interface thread before its event loop
-// runs; after that any thread may use it.
-#include <map>
+// depth-first order. Any thread may use it: every call is carried out on the session's
+// bus thread, which also holds the objects behind the handles.
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/atspi/g_ref.h"
 #include "platform/windows.h"
-
-typedef struct _AtspiAccessible AtspiAccessible;
 
 class AtspiWindows : public platform::Windows {
 public:
@@ -27,10 +24,8 @@ public:
     std::vector<platform::TargetWindow> listWindows() override;
 
 private:
-    // With the session's lock held.
-    platform::TargetHandle remember(const GRef<AtspiAccessible>& object);
-    AtspiAccessible* lookup(platform::TargetHandle handle) const;
+    class Handles;
 
-    std::map<platform::TargetHandle, GRef<AtspiAccessible>> m_handles;
-    platform::TargetHandle m_nextHandle = 1;
+    // Used on the bus thread only; shared with calls that overrun their wait.
+    std::shared_ptr<Handles> m_handles;
 };

@@ -16,7 +16,8 @@ if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET sync_target AND TARGET
                    PkgConfig::OZMIRA_XCB_TEST
               LABELS program)
   add_dependencies(capture_test ozmira sync_target)
-  target_compile_definitions(capture_test PRIVATE SYNC_TARGET="$<TARGET_FILE:sync_target>")
+  target_compile_definitions(capture_test PRIVATE SYNC_TARGET="$<TARGET_FILE:sync_target>"
+                             SYNC_TARGET_GTK="${CMAKE_SOURCE_DIR}/tests/support/sync_target_gtk.py")
 endif()
 if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET ozmira_xlsx_tool)
   ozmira_test(commands_test

@@ -40,21 +40,23 @@ std::string lowerCase(std::string text) {
 
 // Looks on the bus itself, past the backend: is this process's application there?
 bool onTheBus(const std::string& name) {
-    auto lock = AtspiSession::instance().hold();
-    AtspiAccessible* desktop = atspi_get_desktop(0);
-    bool found = false;
-    int count = atspi_accessible_get_child_count(desktop, nullptr);
-    for (int i = 0; i < count && !found; ++i) {
-        AtspiAccessible* app = atspi_accessible_get_child_at_index(desktop, i, nullptr);
-        if (!app) continue;
-        gchar* appName = atspi_accessible_get_name(app, nullptr);
-        found = appName && appName == name &&
-                atspi_accessible_get_process_id(app, nullptr) == static_cast<guint>(getpid());
-        g_free(appName);
-        g_object_unref(app);
-    }
-    g_object_unref(desktop);
-    return found;
+    std::function<bool()> look = [name] {
+        AtspiAccessible* desktop = atspi_get_desktop(0);
+        bool found = false;
+        int count = atspi_accessible_get_child_count(desktop, nullptr);
+        for (int i = 0; i < count && !found; ++i) {
+            AtspiAccessible* app = atspi_accessible_get_child_at_index(desktop, i, nullptr);
+            if (!app) continue;
+            gchar* appName = atspi_accessible_get_name(app, nullptr);
+            found = appName && appName == name &&
+                    atspi_accessible_get_process_id(app, nullptr) == static_cast<guint>(getpid());
+            g_free(appName);
+            g_object_unref(app);
+        }
+        g_object_unref(desktop);
+        return found;
+    };
+    return AtspiSession::instance().call(std::move(look), 10s, false);
 }
 
 class AtspiTest : public ::testing::Test {

@@ -28,7 +28,7 @@ std::string unescaped(const std::string& text) {
 
 }  // namespace
 
-TargetProcess::TargetProcess(const std::string& applicationName) {
+TargetProcess::TargetProcess(const std::string& applicationName, Toolkit toolkit) {
     // A write to an application that died must fail, not end the test program.
     signal(SIGPIPE, SIG_IGN);
     int toChild[2], fromChild[2];
@@ -44,6 +44,13 @@ TargetProcess::TargetProcess(const std::string& applicationName) {
         close(fromChild[1]);
         setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+        setenv("GTK_A11Y", "atspi", 1);
+        setenv("NO_AT_BRIDGE", "0", 1);
+        if (toolkit == Toolkit::Gtk) {
+            // The system's interpreter, which has the GTK bindings.
+            execl("/usr/bin/python3", "python3", SYNC_TARGET_GTK, applicationName.c_str(),
+                  static_cast<char*>(nullptr));
+        }
         execl(SYNC_TARGET, SYNC_TARGET, applicationName.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -54,11 +61,7 @@ TargetProcess::TargetProcess(const std::string& applicationName) {
 }
 
 TargetProcess::~TargetProcess() {
-    thaw();
-    if (write(m_input, "quit\n", 5) < 0) {
-        // Already gone; reaped below.
-    }
-    close(m_input);
+    quit();
     auto until = Clock::now() + std::chrono::seconds(5);
     int status = 0;
     while (waitpid(m_pid, &status, WNOHANG) == 0) {
@@ -70,6 +73,16 @@ TargetProcess::~TargetProcess() {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     close(m_output);
+}
+
+void TargetProcess::quit() {
+    if (m_input < 0) return;
+    thaw();
+    if (write(m_input, "quit\n", 5) < 0) {
+        // Already gone; reaped by the destructor.
+    }
+    close(m_input);
+    m_input = -1;
 }
 
 bool TargetProcess::waitReady(std::chrono::milliseconds timeout) {

@@ -1,6 +1,7 @@
 #pragma once
-// The test application tests/support/sync_target.cpp, run as a child process: its fields
-// can be read back, and it can be frozen (SIGSTOP) like an application that hangs.
+// The test application tests/support/sync_target.cpp (or its GTK counterpart
+// sync_target_gtk.py), run as a child process: its fields can be read back, and it can be
+// frozen (SIGSTOP) like an application that hangs.
 #include <sys/types.h>
 
 #include <chrono>
@@ -9,9 +10,11 @@
 
 class TargetProcess {
 public:
-    // Starts the application with its accessible name; it asks Qt for accessibility
-    // whether or not an assistive technology runs.
-    explicit TargetProcess(const std::string& applicationName);
+    enum class Toolkit { Qt, Gtk };
+
+    // Starts the application with its accessible name; it asks its toolkit for
+    // accessibility whether or not an assistive technology runs.
+    explicit TargetProcess(const std::string& applicationName, Toolkit toolkit = Toolkit::Qt);
     ~TargetProcess();
     TargetProcess(const TargetProcess&) = delete;
     TargetProcess& operator=(const TargetProcess&) = delete;
@@ -24,6 +27,8 @@ public:
 
     void freeze();
     void thaw();
+    // Asks the application to end; the destructor waits for it.
+    void quit();
 
 private:
     // One line of the application's output without its LF; false at the time limit or
