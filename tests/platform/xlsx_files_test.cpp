@@ -26,12 +26,15 @@ TEST(XlsxFiles, SavingReplacesTheWorkbookOnlyWhereItMay) {
         {"held open by LibreOffice", false, false, true, false},
         {"through a link to a read-only workbook", true, true, false, false},
     };
+    XlsxTool tool;
+    const std::string book = tool.path("book.xlsx"), link = tool.path("link.xlsx"),
+                      lock = tool.path(".~lock.book.xlsx#"), original = tool.path("original.xlsx");
+    tool.make("standard", original);
     for (const Case& c : cases) {
-        XlsxTool tool;
-        const std::string book = tool.path("book.xlsx"), link = tool.path("link.xlsx");
-        tool.make("standard", book);
+        for (const std::string& f : {book, link, lock}) fs::remove(f);
+        fs::copy_file(original, book);
         if (c.link) fs::create_symlink(book, link);
-        if (c.lockFile) fs::copy_file(book, tool.path(".~lock.book.xlsx#"));
+        if (c.lockFile) fs::copy_file(book, lock);
         if (c.readOnly) {
             fs::permissions(book,
                             fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
