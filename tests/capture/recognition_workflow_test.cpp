@@ -55,6 +55,9 @@ private:
 // control updates waits until the test runs it, as the Qt gate makes a worker wait its turn.
 class UiThread {
 public:
+    ~UiThread() {
+        if (m_worker.joinable()) finishWorker();
+    }
     RecognitionWorkflow::UiRunner runner() {
         return [this](const std::function<void()>& group) { run(group); };
     }
