@@ -5,10 +5,11 @@
 namespace files {
 
 // The program folder, without a trailing "/": $OZMIRA_HOME when set; otherwise the
-// executable's folder when it is writable; otherwise $XDG_CONFIG_HOME/ozmira (created).
+// executable's folder when it already holds "windows data.ini" or "key.ini" (portable use);
+// otherwise $XDG_CONFIG_HOME/ozmira (~/.config/ozmira), created when missing.
 std::string programFolder();
-// The same choice for a given executable folder and whether it may be written there.
-std::string programFolderFor(const std::string& executableFolder, bool writable);
+// The same choice for a given executable folder.
+std::string programFolderFor(const std::string& executableFolder);
 // Joins the program folder and a relative name; a "\" in the name is a folder separator.
 std::string inProgramFolder(const std::string& name);
 // The folder of the running executable.

@@ -148,18 +148,16 @@ std::string executableFolder() {
     return folderOf(std::string(buffer, static_cast<size_t>(n)));
 }
 
-std::string programFolder() {
-    std::string beside = executableFolder();
-    return programFolderFor(beside, access(beside.c_str(), W_OK) == 0);
-}
+std::string programFolder() { return programFolderFor(executableFolder()); }
 
-std::string programFolderFor(const std::string& executableFolder, bool writable) {
+std::string programFolderFor(const std::string& executableFolder) {
     std::string home = environment("OZMIRA_HOME");
     if (!home.empty()) {
         return withoutTrailingSlashes(home);
     }
-    // Portable use: the settings live beside the program when it may write there.
-    if (writable) {
+    // Portable use: the settings stay beside the program where they already are. A build
+    // tree or a system folder without them never becomes the place for a user's keys.
+    if (exists(executableFolder + "/windows data.ini") || exists(executableFolder + "/key.ini")) {
         return executableFolder;
     }
     std::string config = environment("XDG_CONFIG_HOME");

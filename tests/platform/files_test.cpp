@@ -78,38 +78,39 @@ TEST_F(FilesTest, ProgramFolderFollowsOzmiraHome) {
     }
 }
 
-TEST_F(FilesTest, ProgramFolderIsTheWritableExecutableFolderOtherwise) {
-    const std::string expected = fs::canonical(OZMIRA_FILES_TEST_FOLDER).string();
-    EXPECT_EQ(files::executableFolder(), expected);
-    ScopedEnv env("OZMIRA_HOME", std::nullopt);
-    EXPECT_EQ(files::programFolder(), expected);
-    ScopedEnv empty("OZMIRA_HOME", "");
-    EXPECT_EQ(files::programFolder(), expected) << "an empty OZMIRA_HOME counts as unset";
-}
-
-TEST_F(FilesTest, ProgramFolderFallsBackToTheConfigFolder) {
-    // An executable folder that may not be written: the per-user configuration folder,
-    // created on the way.
+TEST_F(FilesTest, ProgramFolderIsChosenForTheExecutableFolder) {
+    EXPECT_EQ(files::executableFolder(), fs::canonical(OZMIRA_FILES_TEST_FOLDER).string());
+    // An executable folder holding the settings keeps them (portable use); one without them,
+    // writable or not, leaves them to the per-user configuration folder, created on the way.
     ScopedEnv noHome("OZMIRA_HOME", std::nullopt);
+    ScopedEnv home("HOME", m_folder + "/home");
+    ScopedEnv noConfig("XDG_CONFIG_HOME", std::nullopt);
     struct Case {
         const char* name;
+        const char* holds;  // the file the executable folder holds, if any
         std::optional<std::string> config;
         std::string expected;
     };
+    const std::string exe = m_folder + "/exe";
     const Case cases[] = {
-        {"XDG_CONFIG_HOME", m_folder + "/config", m_folder + "/config/ozmira"},
-        {"XDG_CONFIG_HOME unset", std::nullopt, m_folder + "/home/.config/ozmira"},
-        {"relative XDG_CONFIG_HOME ignored", "config", m_folder + "/home/.config/ozmira"},
+        {"windows data.ini beside", "windows data.ini", std::nullopt, exe},
+        {"key.ini beside", "key.ini", std::nullopt, exe},
+        {"nothing beside", nullptr, std::nullopt, m_folder + "/home/.config/ozmira"},
+        {"XDG_CONFIG_HOME", nullptr, m_folder + "/config", m_folder + "/config/ozmira"},
+        {"relative XDG_CONFIG_HOME ignored", nullptr, "config", m_folder + "/home/.config/ozmira"},
     };
-    ScopedEnv home("HOME", m_folder + "/home");
     for (const auto& c : cases) {
+        fs::remove_all(exe);
+        fs::create_directories(exe);
+        if (c.holds) std::ofstream(exe + "/" + c.holds) << "[k]\n";
         ScopedEnv config("XDG_CONFIG_HOME", c.config);
-        EXPECT_EQ(files::programFolderFor("/opt/ozmira", false), c.expected) << c.name;
+        EXPECT_EQ(files::programFolderFor(exe), c.expected) << c.name;
         EXPECT_TRUE(fs::is_directory(c.expected)) << c.name;
     }
-    EXPECT_EQ(files::programFolderFor("/opt/ozmira", true), "/opt/ozmira");
     ScopedEnv set("OZMIRA_HOME", m_folder);
-    EXPECT_EQ(files::programFolderFor("/opt/ozmira", false), m_folder);
+    EXPECT_EQ(files::programFolderFor(exe), m_folder) << "OZMIRA_HOME wins";
+    ScopedEnv empty("OZMIRA_HOME", "");
+    EXPECT_EQ(files::programFolderFor(exe), exe) << "an empty OZMIRA_HOME counts as unset";
 }
 
 TEST_F(FilesTest, NamesInTheProgramFolder) {
