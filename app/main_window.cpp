@@ -36,6 +36,8 @@ void MainWindow::onCreated() {
     if (m_services.registerHotkeys) m_services.registerHotkeys();
     m_table.resetLayout();
     loadKeyProfiles();
+    chooseFirstStartKind();
+    updateTextCaptureButtons();
     showUpdateNotice();
     if (m_services.fetchToken) m_services.fetchToken();
     computeExportProfilePath();

@@ -31,6 +31,8 @@ struct MainWindowServices {
     std::function<void()> exportAll;
     // A key release in one of the key boxes 1 to 5.
     std::function<void(int box, int keyCode)> keyBoxReleased;
+    // Whether the offline engine can read at all (its data is installed).
+    std::function<bool()> offlineUsable;
 };
 
 class MainWindow : public platform::FormEvents {
@@ -74,6 +76,9 @@ private:
     void restoreHotkeyRows();
     void loadKeyProfiles();
     void computeExportProfilePath();
+    // The offline item of 组合框识别 (main_window_offline.cpp).
+    void chooseFirstStartKind();
+    void updateTextCaptureButtons();
 
     // Commands.
     void copySource();
