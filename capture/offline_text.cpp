@@ -69,6 +69,15 @@ char32_t fullWidth(char32_t c) {
     }
 }
 
+// A ")" or "）" follows before any "〉".
+bool closedByParenthesis(const Codes& in, std::size_t from) {
+    for (std::size_t i = from; i < in.size(); ++i) {
+        if (in[i] == U'〉') return false;
+        if (in[i] == ')' || in[i] == U'）') return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string tidyLine(std::string_view line) {
@@ -87,19 +96,28 @@ std::string tidyLine(std::string_view line) {
             out.push_back(c);
             continue;
         }
-        // Punctuation that follows a Chinese character and stands before another one, or at
-        // the end of the line, is Chinese punctuation; an opening bracket looks ahead instead.
+        const char32_t before = out.empty() ? 0 : out.back();
+        const char32_t after = i + 1 < in.size() ? in[i + 1] : 0;
+        std::size_t k = i + 1;
+        while (k < in.size() && in[k] == ' ') ++k;
+        const char32_t nextVisible = k < in.size() ? in[k] : 0;
+        // Punctuation between Chinese characters, after one at the end of the line, or before
+        // one, is Chinese punctuation; an opening bracket only looks ahead.
         const char32_t wide = fullWidth(c);
         if (wide) {
-            const char32_t before = out.empty() ? 0 : out.back();
-            const char32_t after = i + 1 < in.size() ? in[i + 1] : 0;
-            const bool fits = c == '(' ? unspaced(after)
-                                       : unspaced(before) && (after == 0 || after == ' ' ||
-                                                              unspaced(after));
+            const bool fits =
+                c == '(' ? unspaced(nextVisible)
+                         : (unspaced(nextVisible) && before != 0) ||
+                               (unspaced(before) && (after == 0 || after == ' ' || unspaced(after)));
             if (fits) {
                 out.push_back(wide);
                 continue;
             }
+        }
+        // The engine takes a full-width opening bracket for an angle bracket.
+        if (c == U'〈' && closedByParenthesis(in, i + 1)) {
+            out.push_back(U'（');
+            continue;
         }
         out.push_back(c);
     }

@@ -2,6 +2,7 @@
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
+#include <omp.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -85,6 +86,9 @@ bool TesseractEngine::recognize(const platform::GreyImage& image,
         slot.api = std::move(api);
     }
     tesseract::TessBaseAPI& api = *slot.api;
+    // The engine's OpenMP helpers spin while they wait for each other; on a busy two-core
+    // desktop one thread per recognition finishes sooner. The setting is per thread.
+    omp_set_num_threads(1);
     api.SetImage(image.pixels.data(), image.width, image.height, 1, image.width);
     // The image was scaled up so its letters have the size the models were trained on;
     // this resolution keeps the engine from guessing one and complaining about it.

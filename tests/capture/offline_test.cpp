@@ -39,7 +39,10 @@ TEST(OfflineText, ChineseLosesTheEnginesSpacesAndGetsFullWidthPunctuation) {
                           Case{"Hello, world: (a) 3.5!", "Hello, world: (a) 3.5!"},
                           Case{"Linux 系统", "Linux 系统"},
                           Case{"안녕 하세요", "안녕 하세요"},
-                          Case{"こんにちは 世界", "こんにちは世界"}})
+                          Case{"こんにちは 世界", "こんにちは世界"},
+                          Case{"快捷键Ctrl+Alt+A: 截图识别", "快捷键Ctrl+Alt+A：截图识别"},
+                          Case{"文件〈导出1) 已经写入", "文件（导出1）已经写入"},
+                          Case{"书名〈论语〉", "书名〈论语〉"}})
         EXPECT_EQ(offline::tidyLine(c.in), c.out) << c.in;
 }
 
