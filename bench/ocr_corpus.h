@@ -31,7 +31,8 @@ public:
     static const std::vector<std::string>& english();
     static const std::vector<std::string>& mixed();
 
-private:
+    // The lines in that face, size (screen pixels at scale 1) and theme; a width or height
+    // of 0 fits the text.
     static CorpusRegion render(const std::string& family, int pixels, bool dark, int scale,
                                std::vector<std::string> lines, int width = 0, int height = 0);
 };

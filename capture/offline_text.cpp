@@ -69,59 +69,68 @@ char32_t fullWidth(char32_t c) {
     }
 }
 
-// A ")" or "）" follows before any "〉".
-bool closedByParenthesis(const Codes& in, std::size_t from) {
+// The engine's readings of a full-width opening bracket, each with its own closing mark.
+char32_t closerOfLookAlike(char32_t c) {
+    switch (c) {
+        case U'〈': return U'〉';
+        case U'《': return U'》';
+        case U'“': return U'”';
+        default: return 0;
+    }
+}
+
+// A ")" or "）" follows before the look-alike's own closing mark.
+bool closedByParenthesis(const Codes& in, std::size_t from, char32_t closer) {
     for (std::size_t i = from; i < in.size(); ++i) {
-        if (in[i] == U'〉') return false;
+        if (in[i] == closer) return false;
         if (in[i] == ')' || in[i] == U'）') return true;
     }
     return false;
 }
 
-}  // namespace
+// Punctuation next to Chinese text is Chinese punctuation: after a Chinese character at the
+// end of the line or before more text, or before a Chinese character; an opening bracket
+// only looks ahead. Spaces around it do not count.
+Codes widenPunctuation(const Codes& in) {
+    Codes out = in;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const char32_t c = in[i];
+        std::size_t p = i, n = i + 1;
+        while (p > 0 && in[p - 1] == ' ') --p;
+        while (n < in.size() && in[n] == ' ') ++n;
+        const char32_t before = p > 0 ? in[p - 1] : 0;
+        const char32_t after = n < in.size() ? in[n] : 0;
+        if (const char32_t wide = fullWidth(c)) {
+            const bool fits = c == '(' ? unspaced(after)
+                                       : (unspaced(after) && before != 0) || unspaced(before);
+            if (fits) out[i] = wide;
+        } else if (const char32_t closer = closerOfLookAlike(c)) {
+            if (closedByParenthesis(in, i + 1, closer)) out[i] = U'（';
+        }
+    }
+    return out;
+}
 
-std::string tidyLine(std::string_view line) {
-    const Codes in = decode(line);
+// Spaces between two characters that are written without spaces go.
+Codes dropSpaces(const Codes& in) {
     Codes out;
     out.reserve(in.size());
     for (std::size_t i = 0; i < in.size(); ++i) {
-        const char32_t c = in[i];
-        if (c == ' ') {
-            std::size_t next = i;
-            while (next < in.size() && in[next] == ' ') ++next;
-            if (!out.empty() && next < in.size() && unspaced(out.back()) && unspaced(in[next])) {
-                i = next - 1;
-                continue;
-            }
-            out.push_back(c);
-            continue;
-        }
-        const char32_t before = out.empty() ? 0 : out.back();
-        const char32_t after = i + 1 < in.size() ? in[i + 1] : 0;
-        std::size_t k = i + 1;
-        while (k < in.size() && in[k] == ' ') ++k;
-        const char32_t nextVisible = k < in.size() ? in[k] : 0;
-        // Punctuation between Chinese characters, after one at the end of the line, or before
-        // one, is Chinese punctuation; an opening bracket only looks ahead.
-        const char32_t wide = fullWidth(c);
-        if (wide) {
-            const bool fits =
-                c == '(' ? unspaced(nextVisible)
-                         : (unspaced(nextVisible) && before != 0) ||
-                               (unspaced(before) && (after == 0 || after == ' ' || unspaced(after)));
-            if (fits) {
-                out.push_back(wide);
+        if (in[i] == ' ') {
+            std::size_t n = i;
+            while (n < in.size() && in[n] == ' ') ++n;
+            if (!out.empty() && n < in.size() && unspaced(out.back()) && unspaced(in[n])) {
+                i = n - 1;
                 continue;
             }
         }
-        // The engine takes a full-width opening bracket for an angle bracket.
-        if (c == U'〈' && closedByParenthesis(in, i + 1)) {
-            out.push_back(U'（');
-            continue;
-        }
-        out.push_back(c);
+        out.push_back(in[i]);
     }
-    return encode(out);
+    return out;
 }
+
+}  // namespace
+
+std::string tidyLine(std::string_view line) { return encode(dropSpaces(widenPunctuation(decode(line)))); }
 
 }  // namespace offline
