@@ -18,7 +18,9 @@ namespace {
 
 constexpr int kOfflineKind = static_cast<int>(RecognitionKind::Offline);
 
-bool validKind(int kind) { return kind >= 1 && kind <= 9; }
+bool validKind(int kind) {
+    return kind >= 1 && kind <= 9;
+}
 
 // A whole decimal number and nothing else.
 std::optional<int> number(const std::string& s) {
@@ -149,7 +151,8 @@ int CommandLine::savedKind() {
 }
 
 int CommandLine::savedLanguage() {
-    const int index = SettingsStore(m_state.pathOf("windows data.ini")).readIndex(ctl::组合框文字, "现行选中项");
+    const int index =
+        SettingsStore(m_state.pathOf("windows data.ini")).readIndex(ctl::组合框文字, "现行选中项");
     return index >= 0 && index <= 20 ? index : 0;
 }
 
@@ -157,7 +160,8 @@ int CommandLine::recognize(const CommandLineRequest& request) {
     Bytes image;
     if (!request.rectangle.empty()) {
         const auto rect = CaptureCommands::parseCoordinates(request.rectangle);
-        if (!rect) return fail("bad rectangle: " + request.rectangle + " (x1|y1|x2|y2, x1 < x2, y1 < y2)");
+        if (!rect)
+            return fail("bad rectangle: " + request.rectangle + " (x1|y1|x2|y2, x1 < x2, y1 < y2)");
         image = m_backends.screen().capture(rect->left, rect->top, rect->width(), rect->height());
         if (image.empty()) return fail("the screen could not be read");
     } else if (!files::readFile(request.imageFile, image)) {
@@ -176,7 +180,8 @@ int CommandLine::offline(const Bytes& file, int language) {
     if (!result.ok) {
         // The status line's text without its "状态：" prefix.
         const Text prefix = "状态：";
-        return fail(result.status.rfind(prefix, 0) == 0 ? result.status.substr(prefix.size()) : result.status);
+        return fail(result.status.rfind(prefix, 0) == 0 ? result.status.substr(prefix.size())
+                                                        : result.status);
     }
     for (const Text& line : result.lines) m_out << printable(line) << '\n';
     return 0;
@@ -184,7 +189,8 @@ int CommandLine::offline(const Bytes& file, int language) {
 
 int CommandLine::cloud(const Bytes& file, int kind, int language) {
     Bytes jpeg;
-    if (!ImageEncoder::Convert(file, ImageFormat::Jpeg, jpeg)) return fail("not an image (PNG, JPEG or BMP)");
+    if (!ImageEncoder::Convert(file, ImageFormat::Jpeg, jpeg))
+        return fail("not an image (PNG, JPEG or BMP)");
     ServiceConfig::apply(m_state);
     HttpClient& http = m_backends.http();
     // The first key profile, as the window selects it at startup.
@@ -197,12 +203,14 @@ int CommandLine::cloud(const Bytes& file, int kind, int language) {
     JsonDocument token;
     token.Parse(Utf8ToGbk(http.Request(address, static_cast<int>(HttpMethod::Get))));
     const Text accessToken = token.GetText("access_token");
-    if (accessToken.empty()) return fail("no token: the service refused key profile " + profiles[0]);
+    if (accessToken.empty())
+        return fail("no token: the service refused key profile " + profiles[0]);
     const auto endpoints = OcrClient::buildEndpoints(m_state.servicePieces, accessToken, {});
     const Text body = OcrClient::bodyPrefix(kind, accessToken, layout::languages()[language].code) +
                       "image=" + Base64::EncodeUrlEncoded(jpeg);
     JsonDocument reply;
-    reply.Parse(Utf8ToGbk(http.Request(endpoints[kind - 1], static_cast<int>(HttpMethod::Post), body)));
+    reply.Parse(
+        Utf8ToGbk(http.Request(endpoints[kind - 1], static_cast<int>(HttpMethod::Post), body)));
     if (reply.TypeOf("words_result") == JsonKind::Null) {
         const Text message = reply.GetText("error_msg");
         return fail("service error" + (message.empty() ? Text() : ": " + message));
@@ -210,7 +218,8 @@ int CommandLine::cloud(const Bytes& file, int kind, int language) {
     if (kind < 6) {
         const int n = reply.GetCount("words_result");
         for (int i = 0; i < n; ++i)
-            m_out << printable(reply.GetText("words_result[" + text::fromInt(i) + "].words")) << '\n';
+            m_out << printable(reply.GetText("words_result[" + text::fromInt(i) + "].words"))
+                  << '\n';
     } else {
         std::vector<Text> names;
         reply.MemberNames(names, "words_result");

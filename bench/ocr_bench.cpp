@@ -70,8 +70,8 @@ std::size_t OcrBench::editDistance(const std::string& truth, const std::string& 
         std::size_t diagonal = row[0];
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t next = std::min({row[j] + 1, row[j - 1] + 1,
-                                               diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            const std::size_t next =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = row[j];
             row[j] = next;
         }
@@ -97,19 +97,27 @@ void OcrBench::timings() {
     for (int i = 0; i < 3; ++i) {
         TesseractEngine engine;
         OfflineRecognizer recognizer(engine);
-        first.push_back(BenchTimer::measure(1, [&] { recognizer.recognize(line.image, 1); }, 0).medianMs);
+        first.push_back(BenchTimer::measure(
+                            1, [&] { recognizer.recognize(line.image, 1); }, 0)
+                            .medianMs);
     }
     TesseractEngine engine;
     OfflineRecognizer recognizer(engine);
     std::vector<std::string> lines;
     const auto both = BenchTimer::interleave(
-        kRuns, {[&] { recognizer.recognize(line.image, 1); },
-                [&] { engine.recognize(offline::greyLevels(line.image), kChineseAndEnglish, lines); }});
+        kRuns,
+        {[&] { recognizer.recognize(line.image, 1); },
+         [&] { engine.recognize(offline::greyLevels(line.image), kChineseAndEnglish, lines); }});
     m_report.add(Figure{"offline, one line in a 900 × 100 region, engine made", both[0], 0,
                         "the engine alone on grey levels", both[1], "< 300 ms",
                         BenchReport::verdict(both[0].medianMs < 300, "too slow")});
     const Timing made = BenchTimer::summarize(first);
-    m_report.add(Figure{"offline, first recognition (makes the engine)", made, 0, "", {}, "< 1.5 s",
+    m_report.add(Figure{"offline, first recognition (makes the engine)",
+                        made,
+                        0,
+                        "",
+                        {},
+                        "< 1.5 s",
                         BenchReport::verdict(made.medianMs < 1500, "too slow")});
 }
 
@@ -123,7 +131,8 @@ void OcrBench::errorRates() {
     std::vector<std::string> examples;
     for (const CorpusRegion& region : corpus) {
         OfflineResult result;
-        const Timing t = BenchTimer::measure(1, [&] { result = recognizer.recognize(region.image, 1); }, 0);
+        const Timing t = BenchTimer::measure(
+            1, [&] { result = recognizer.recognize(region.image, 1); }, 0);
         perLine.push_back(t.medianMs / region.truth.size());
         std::vector<std::string> raw;
         engine.recognize(offline::greyLevels(region.image), kChineseAndEnglish, raw);
@@ -142,17 +151,19 @@ void OcrBench::errorRates() {
         const bool aligned = result.lines.size() == region.truth.size();
         for (std::size_t i = 0; i < region.truth.size(); ++i) {
             const std::string got = aligned ? result.lines[i] : std::string();
-            const std::size_t le = aligned ? editDistance(region.truth[i], got) : characters(region.truth[i]);
+            const std::size_t le =
+                aligned ? editDistance(region.truth[i], got) : characters(region.truth[i]);
             add(region.kinds[i] + " lines", le, characters(region.truth[i]));
             if (le > 0 && (examples.size() < 12 || std::getenv("OZMIRA_BENCH_ALL_MISREADS")))
                 examples.push_back(region.description + ": \"" + region.truth[i] + "\" read as \"" +
                                    (aligned ? got : joined(result.lines)) + "\"");
         }
     }
-    m_report.add(Figure{"offline, per line of a 3-line region", BenchTimer::summarize(perLine), 0, "",
-                        {}, "", ""});
+    m_report.add(Figure{
+        "offline, per line of a 3-line region", BenchTimer::summarize(perLine), 0, "", {}, "", ""});
     m_report.note("Offline character error rate over " + std::to_string(corpus.size()) +
-                  " rendered regions (" + std::to_string(total) + " characters, 4 faces, 11-18 px, " +
+                  " rendered regions (" + std::to_string(total) +
+                  " characters, 4 faces, 11-18 px, " +
                   "light and dark, scale 1 and 2): " + percent(ours, total) +
                   "; the engine alone on the same grey levels: " + percent(alone, total) +
                   ". Target < 0.5 %: " + BenchReport::verdict(ours * 200 < total, "missed"));

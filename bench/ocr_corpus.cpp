@@ -21,10 +21,10 @@ const QColor kDarkInk(220, 220, 220), kDarkPaper(30, 30, 30);
 
 const std::vector<std::string>& OcrCorpus::chinese() {
     static const std::vector<std::string> lines{
-        "离线识别：屏幕上的文字",         "请选择一个区域，然后松开鼠标。",
-        "设置已保存，下次启动时生效。",   "文件（导出1）已经写入完毕！",
-        "网络连接失败，请稍后再试。",     "今天的天气很好，我们去公园散步吧。",
-        "识别结果会复制到剪贴板中",       "状态：识别完毕",
+        "离线识别：屏幕上的文字",       "请选择一个区域，然后松开鼠标。",
+        "设置已保存，下次启动时生效。", "文件（导出1）已经写入完毕！",
+        "网络连接失败，请稍后再试。",   "今天的天气很好，我们去公园散步吧。",
+        "识别结果会复制到剪贴板中",     "状态：识别完毕",
     };
     return lines;
 }
@@ -45,7 +45,7 @@ const std::vector<std::string>& OcrCorpus::english() {
 
 const std::vector<std::string>& OcrCorpus::mixed() {
     static const std::vector<std::string> lines{
-        "使用Linux系统的用户可以直接识别", "版本3.9已经发布，支持Wayland桌面",
+        "使用Linux系统的用户可以直接识别",   "版本3.9已经发布，支持Wayland桌面",
         "请安装tesseract-ocr-chi-sim语言包", "点击OK按钮保存设置",
         "共有25个文件，总大小1.5 MB",        "在Qt 6窗口中显示识别结果",
         "快捷键Ctrl+Alt+A：截图识别",        "Python和C++都可以调用这个接口",
@@ -101,10 +101,10 @@ std::vector<CorpusRegion> OcrCorpus::regions() {
             for (bool dark : {false, true})
                 for (int scale : {1, 2}) {
                     const std::size_t k = turn++;
-                    CorpusRegion r = render(family, pixels, dark, scale,
-                                            {chinese()[k % chinese().size()],
-                                             english()[k % english().size()],
-                                             mixed()[k % mixed().size()]});
+                    CorpusRegion r =
+                        render(family, pixels, dark, scale,
+                               {chinese()[k % chinese().size()], english()[k % english().size()],
+                                mixed()[k % mixed().size()]});
                     r.kinds = {"Chinese", "English", "mixed"};
                     all.push_back(std::move(r));
                 }

@@ -10,9 +10,8 @@ namespace {
 // In the order of 组合框文字. Automatic detection reads the two scripts a user of this
 // program meets most, as the mixed item does.
 const std::array<const char*, 21> kLanguages{
-    "chi_sim+eng", "chi_sim+eng", "eng", "jpn", "kor", "fra", "spa",
-    "por",         "deu",         "ita", "rus", "dan", "nld", "msa",
-    "swe",         "ind",         "pol", "ron", "tur", "ell", "hun",
+    "chi_sim+eng", "chi_sim+eng", "eng", "jpn", "kor", "fra", "spa", "por", "deu", "ita", "rus",
+    "dan",         "nld",         "msa", "swe", "ind", "pol", "ron", "tur", "ell", "hun",
 };
 
 }  // namespace

@@ -13,7 +13,9 @@ Text OfflineRecognizer::missingDataStatus(const std::vector<std::string>& missin
     return "状态：离线识别缺少语言数据，请安装 " + packages;
 }
 
-bool OfflineRecognizer::usable() { return m_engine.missingLanguages({"eng"}).empty(); }
+bool OfflineRecognizer::usable() {
+    return m_engine.missingLanguages({"eng"}).empty();
+}
 
 OfflineResult OfflineRecognizer::recognize(const platform::ScreenImage& image, int languageIndex) {
     OfflineResult result;

@@ -13,7 +13,11 @@ Codes decode(std::string_view s) {
     Codes out;
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
-        const int n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        const int n = b < 0x80         ? 1
+                      : (b >> 5) == 6  ? 2
+                      : (b >> 4) == 14 ? 3
+                      : (b >> 3) == 30 ? 4
+                                       : 0;
         if (n == 0 || i + n > s.size()) {
             out.push_back(0xFFFD);
             ++i;
@@ -58,24 +62,36 @@ bool unspaced(char32_t c) {
 
 char32_t fullWidth(char32_t c) {
     switch (c) {
-        case ',': return U'，';
-        case ':': return U'：';
-        case ';': return U'；';
-        case '!': return U'！';
-        case '?': return U'？';
-        case '(': return U'（';
-        case ')': return U'）';
-        default: return 0;
+        case ',':
+            return U'，';
+        case ':':
+            return U'：';
+        case ';':
+            return U'；';
+        case '!':
+            return U'！';
+        case '?':
+            return U'？';
+        case '(':
+            return U'（';
+        case ')':
+            return U'）';
+        default:
+            return 0;
     }
 }
 
 // The engine's readings of a full-width opening bracket, each with its own closing mark.
 char32_t closerOfLookAlike(char32_t c) {
     switch (c) {
-        case U'〈': return U'〉';
-        case U'《': return U'》';
-        case U'“': return U'”';
-        default: return 0;
+        case U'〈':
+            return U'〉';
+        case U'《':
+            return U'》';
+        case U'“':
+            return U'”';
+        default:
+            return 0;
     }
 }
 
@@ -101,8 +117,8 @@ Codes widenPunctuation(const Codes& in) {
         const char32_t before = p > 0 ? in[p - 1] : 0;
         const char32_t after = n < in.size() ? in[n] : 0;
         if (const char32_t wide = fullWidth(c)) {
-            const bool fits = c == '(' ? unspaced(after)
-                                       : (unspaced(after) && before != 0) || unspaced(before);
+            const bool fits =
+                c == '(' ? unspaced(after) : (unspaced(after) && before != 0) || unspaced(before);
             if (fits) out[i] = wide;
         } else if (const char32_t closer = closerOfLookAlike(c)) {
             if (closedByParenthesis(in, i + 1, closer)) out[i] = U'（';
@@ -131,6 +147,8 @@ Codes dropSpaces(const Codes& in) {
 
 }  // namespace
 
-std::string tidyLine(std::string_view line) { return encode(dropSpaces(widenPunctuation(decode(line)))); }
+std::string tidyLine(std::string_view line) {
+    return encode(dropSpaces(widenPunctuation(decode(line))));
+}
 
 }  // namespace offline

@@ -58,8 +58,7 @@ platform::GreyImage scaledWithMargin(const platform::GreyImage& g, int scale) {
 
 platform::GreyImage greyLevels(const platform::ScreenImage& image) {
     platform::GreyImage grey;
-    if (image.empty() || image.pixels.size() < std::size_t(image.width) * image.height)
-        return grey;
+    if (image.empty() || image.pixels.size() < std::size_t(image.width) * image.height) return grey;
     grey.width = image.width;
     grey.height = image.height;
     grey.pixels.resize(std::size_t(image.width) * image.height);

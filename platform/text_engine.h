@@ -22,7 +22,8 @@ public:
     virtual ~TextEngine() = default;
 
     // The languages of the list whose data is not installed, in the list's order.
-    virtual std::vector<std::string> missingLanguages(const std::vector<std::string>& languages) = 0;
+    virtual std::vector<std::string> missingLanguages(
+        const std::vector<std::string>& languages) = 0;
 
     // The image's text lines in reading order (UTF-8, without line breaks), read with the
     // languages together. False when the engine cannot be made for them. Safe to call from

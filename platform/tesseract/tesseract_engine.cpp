@@ -1,8 +1,8 @@
 #include "platform/tesseract/tesseract_engine.h"
 
+#include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
-#include <omp.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -69,15 +69,14 @@ bool TesseractEngine::recognize(const platform::GreyImage& image,
                                 std::vector<std::string>& lines) {
     lines.clear();
     if (languages.empty() || !missingLanguages(languages).empty()) return false;
-    if (image.empty() || image.pixels.size() < std::size_t(image.width) * image.height)
-        return true;
+    if (image.empty() || image.pixels.size() < std::size_t(image.width) * image.height) return true;
     Slot& slot = slotFor(joined(languages));
     std::lock_guard<std::mutex> lock(slot.mutex);
     if (slot.failed) return false;
     if (!slot.api) {
         auto api = std::make_unique<tesseract::TessBaseAPI>();
-        if (api->Init(m_dataFolder.c_str(), joined(languages).c_str(),
-                      tesseract::OEM_LSTM_ONLY) != 0) {
+        if (api->Init(m_dataFolder.c_str(), joined(languages).c_str(), tesseract::OEM_LSTM_ONLY) !=
+            0) {
             slot.failed = true;
             return false;
         }

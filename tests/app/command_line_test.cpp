@@ -64,8 +64,10 @@ TEST_F(CommandLineTest, CloudKindsUseTheKeyAndPrintLinesOrFields) {
 
     ini::write(dir.file("key.ini"), "k", "API Key", "id");
     transport.reply("srv/token", R"({"access_token":"T"})");
-    transport.reply("srv/rest/ocr/v1/accurate_basic", R"({"words_result":[{"words":"ab"},{"words":"c\u001bd"}]})");
-    transport.reply("srv/rest/ocr/v1/idcard", R"({"words_result":{"姓名":{"words":"张三"},"性别":{"words":"男"}}})");
+    transport.reply("srv/rest/ocr/v1/accurate_basic",
+                    R"({"words_result":[{"words":"ab"},{"words":"c\u001bd"}]})");
+    transport.reply("srv/rest/ocr/v1/idcard",
+                    R"({"words_result":{"姓名":{"words":"张三"},"性别":{"words":"男"}}})");
     settings("组合框识别", "0");  // a saved cloud choice is the default kind
     EXPECT_EQ(run({"--image", dir.file("shot.bmp"), "--language", "1"}), 0);
     EXPECT_EQ(out.str(), "ab\ncd\n");
@@ -78,8 +80,10 @@ TEST_F(CommandLineTest, CloudKindsUseTheKeyAndPrintLinesOrFields) {
 }
 
 TEST_F(CommandLineTest, BadArgumentsAndBadInput) {
-    for (const Args& args : {Args{}, Args{"--kind", "5"}, Args{"--recognize"}, Args{"--image", "a", "--recognize", "1|1|2|2"},
-                             Args{"--recognize", "1|1|2|2", "--kind", "0"}, Args{"--recognize", "1|1|2|2", "--kind", "x"},
+    for (const Args& args : {Args{}, Args{"--kind", "5"}, Args{"--recognize"},
+                             Args{"--image", "a", "--recognize", "1|1|2|2"},
+                             Args{"--recognize", "1|1|2|2", "--kind", "0"},
+                             Args{"--recognize", "1|1|2|2", "--kind", "x"},
                              Args{"--recognize", "1|1|2|2", "--language", "21"}, Args{"--bogus"}}) {
         EXPECT_EQ(run(args), 2) << ::testing::PrintToString(args);
         EXPECT_NE(err.str().find("usage:"), std::string::npos);

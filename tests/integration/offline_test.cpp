@@ -23,8 +23,13 @@ public:
             dup2(out[1], 1);
             close(in[1]);
             close(out[0]);
-            std::vector<std::string> args{TEXT_WINDOW, std::to_string(kLeft), std::to_string(kTop),
-                                          std::to_string(kWidth), std::to_string(kHeight), "16", png};
+            std::vector<std::string> args{TEXT_WINDOW,
+                                          std::to_string(kLeft),
+                                          std::to_string(kTop),
+                                          std::to_string(kWidth),
+                                          std::to_string(kHeight),
+                                          "16",
+                                          png};
             for (const char* line : kLines) args.push_back(line);
             std::vector<char*> argv;
             for (std::string& a : args) argv.push_back(a.data());
@@ -61,8 +66,8 @@ private:
 };
 
 std::string coordinates() {
-    return std::to_string(kLeft) + "|" + std::to_string(kTop) + "|" + std::to_string(kLeft + kWidth) +
-           "|" + std::to_string(kTop + kHeight);
+    return std::to_string(kLeft) + "|" + std::to_string(kTop) + "|" +
+           std::to_string(kLeft + kWidth) + "|" + std::to_string(kTop + kHeight);
 }
 
 class OfflineTest : public ProgramFixture {
@@ -80,7 +85,8 @@ TEST_F(OfflineTest, CoordinateCaptureWithTheOfflineItemShowsTheExactText) {
     TextWindowProcess window(dir.file("lines.png"));
     ASSERT_TRUE(window.ready());
     // A new user: no key, no saved choice, so the offline item is selected.
-    writeCp936("windows data.ini", "[选择框文本合并]\n选中=假\n[编辑框坐标]\n内容=" + coordinates() + "\n");
+    writeCp936("windows data.ini",
+               "[选择框文本合并]\n选中=假\n[编辑框坐标]\n内容=" + coordinates() + "\n");
     ProgramRunner program(dir.path());
     ASSERT_TRUE(program.start());
     ASSERT_TRUE(program.waitFor("按钮坐标截图", "enabled", true)["enabled"]);

@@ -24,7 +24,8 @@ platform::GreyImage blankPage() {
 }
 
 TEST(TesseractEngine, ReportsMissingDataAndKeepsEachEngineItMade) {
-    ASSERT_TRUE(fs::exists(kInstalled + "/eng.traineddata")) << "tesseract-ocr-eng is not installed";
+    ASSERT_TRUE(fs::exists(kInstalled + "/eng.traineddata"))
+        << "tesseract-ocr-eng is not installed";
     TempDir dir;
     fs::copy_file(kInstalled + "/eng.traineddata", dir.file("eng.traineddata"));
     TesseractEngine engine(dir.path());
