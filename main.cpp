@@ -9,11 +9,14 @@
 #include <iostream>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "app/app_state.h"
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/service_config.h"
 #include "capture/capture_commands.h"
+#include "capture/offline_recognizer.h"
 #include "capture/ocr_client.h"
 #include "capture/recognition_workflow.h"
 #include "capture/region_selector.h"
@@ -28,6 +31,7 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_form.h"
 #include "platform/qt/ui_gate.h"
+#include "platform/tesseract/tesseract_engine.h"
 #include "platform/x11/hotkeys_x11.h"
 #include "platform/x11/session_check.h"
 #include "platform/x11/x11_screen.h"
@@ -48,10 +52,35 @@ int listTargets() {
     return 0;
 }
 
+// ozmira --recognize / --image: recognition without a window (app/command_line.h).
+int commandLine(const std::vector<std::string>& args) {
+    AppState state(files::programFolder());
+    std::unique_ptr<X11Screen> screen;
+    std::unique_ptr<TesseractEngine> engine;
+    std::unique_ptr<CurlTransport> transport;
+    std::unique_ptr<HttpClient> http;
+    CommandLine::Backends backends;
+    backends.screen = [&]() -> platform::Screen& { return *(screen = std::make_unique<X11Screen>()); };
+    backends.engine = [&]() -> platform::TextEngine& {
+        return *(engine = std::make_unique<TesseractEngine>());
+    };
+    backends.http = [&]() -> HttpClient& {
+        transport = std::make_unique<CurlTransport>();
+        const Text& ca = state.servicePieces.caFile;
+        if (!ca.empty()) transport->setCaFile(ca.front() == '/' ? ca : state.pathOf(ca));
+        return *(http = std::make_unique<HttpClient>(*transport));
+    };
+    const int status = CommandLine(state, backends, std::cout, std::cerr).run(args);
+    std::cout.flush();
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--list-targets") == 0) return listTargets();
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (CommandLine::handles(args)) return commandLine(args);
 
     const std::string noSession = session_check::problem();
     if (!noSession.empty()) {
@@ -77,6 +106,9 @@ int main(int argc, char** argv) {
     RecognitionWorkflow workflow(state, form, clipboard, ocr,
                                  [&targets](const Text& text) { targets.deliver(text); });
     workflow.setUiRunner([&uiTasks](const std::function<void()>& group) { uiTasks.run(group); });
+    TesseractEngine textEngine;
+    OfflineRecognizer offline(textEngine);
+    workflow.setOfflineRecognizer(&offline);
     X11Screen screen;
     QtOverlay overlay;
     RegionSelector selector(state, screen, overlay);
@@ -123,6 +155,7 @@ int main(int argc, char** argv) {
     services.translate = [&] { translator.start(); };
     services.exportAll = [&] { exporter.exportAll(); };
     services.keyBoxReleased = [&](int box, int key) { hotkeyManager.onKeyBoxKeyUp(box, key); };
+    services.offlineUsable = [&] { return offline.usable(); };
     window.setServices(services);
     window.setHttpClient(&http);
     form.setFetcher([&pageHttp](const std::string& url) { return pageHttp.Request(url); });

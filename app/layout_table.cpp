@@ -58,7 +58,8 @@ std::vector<Control> buildControls() {
     add(make(分组框1, Kind::GroupBox, kTab, 0, "", {716, 16, 160, 344}));
     add(make(标签7, Kind::Label, 分组框1, -1, "类型", {8, 12, 25, 20}));
     add(make(组合框识别, Kind::DropDownList, 分组框1, -1, "", {33, 12, 120, 20})).items =
-        plainItems({"高精度文字识别", "通用快速文字识别", "手写文字识别", "数字识别"});
+        plainItems({"高精度文字识别", "通用快速文字识别", "手写文字识别", "数字识别",
+                    "离线文字识别(本机)"});
     add(make(标签8, Kind::Label, 分组框1, -1, "识别", {8, 32, 25, 20}));
     add(make(组合框文字, Kind::DropDownList, 分组框1, -1, "", {33, 32, 120, 20})).items =
         plainItems(languageItemTexts());

@@ -38,6 +38,8 @@ void MainWindow::onCreated() {
     if (m_services.registerHotkeys) m_services.registerHotkeys();
     m_table.resetLayout();
     loadKeyProfiles();
+    chooseFirstStartKind();
+    updateTextCaptureButtons();
     // The update notice and the token step wait on the network: each waits on a worker and
     // the next step starts when it has finished, so the window paints and answers meanwhile.
     m_beforeStartupToken = true;

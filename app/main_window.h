@@ -42,6 +42,8 @@ struct MainWindowServices {
     std::function<void()> exportAll;
     // A key release in one of the key boxes 1 to 5.
     std::function<void(int box, int keyCode)> keyBoxReleased;
+    // Whether the offline engine can read at all (its data is installed).
+    std::function<bool()> offlineUsable;
 };
 
 class MainWindow : public platform::FormEvents {
@@ -91,6 +93,9 @@ private:
     void fetchToken(std::function<void()> then);
     void finishStartup();
     void applyUpdateNotice(const Text& document);
+    // The offline item of 组合框识别 (main_window_offline.cpp).
+    void chooseFirstStartKind();
+    void updateTextCaptureButtons();
 
     // Commands.
     void copySource();

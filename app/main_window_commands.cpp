@@ -80,6 +80,7 @@ void MainWindow::onItemSelected(const std::string& control) {
     const int index = m_form.selectedIndex(control);
     if (control == ctl::组合框识别 || control == ctl::组合框文字 || control == ctl::组合框翻译) {
         m_settings.writeIndex(control, "现行选中项", index);
+        if (control == ctl::组合框识别) updateTextCaptureButtons();
     } else if (control == ctl::组合框证件) {
         m_settings.writeIndex(control, "现行选中项", index);
         restoreCardCoordinates();

@@ -18,6 +18,7 @@
 #include "capture_bench.h"
 #include "encode_bench.h"
 #include "https_bench.h"
+#include "ocr_bench.h"
 #include "text_image.h"
 #include "xlsx_bench.h"
 
@@ -74,7 +75,7 @@ bool wanted(int argc, char** argv, const std::string& part) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::cout << "usage: ozmira_bench [capture] [encode] [https] [xlsx]\n"
+        std::cout << "usage: ozmira_bench [capture] [encode] [https] [xlsx] [ocr]\n"
                      "Runs the named parts (all without arguments) and prints Markdown.\n";
         return 0;
     }
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
     }
     if (wanted(argc, argv, "https")) HttpsBench(report).run();
     if (wanted(argc, argv, "xlsx")) XlsxBench(report).run();
+    if (wanted(argc, argv, "ocr")) OcrBench(report).run();
 
     report.heading(machine() + " Load average (1 min): " + loadBefore + " at the start, " +
                    loadAverage() + " at the end.");

@@ -13,6 +13,7 @@ enum class RecognitionKind {
     General = 2,
     Handwriting = 3,
     Numbers = 4,
+    Offline = 5,  // the engine on this machine: no service address
     VehicleLicenceFront = 6,
     VehicleLicenceBack = 7,
     IdCardFront = 8,

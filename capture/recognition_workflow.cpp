@@ -18,6 +18,7 @@ RecognitionWorkflow::RecognitionWorkflow(AppState& state, platform::Form& form,
       m_table(form) {}
 
 int RecognitionWorkflow::run(const RecognitionJob& job) {
+    if (job.kind == static_cast<int>(RecognitionKind::Offline)) return runOffline(job);
     Bytes jpeg;
     if (job.image) ImageEncoder::Convert(*job.image, ImageFormat::Jpeg, jpeg);
     if (stopped(job)) return 0;
@@ -55,6 +56,10 @@ void RecognitionWorkflow::textBranch(const RecognitionJob& job, const JsonDocume
     Text text;
     for (int i = 0; i < n; ++i)
         text += json.GetText("words_result[" + text::fromInt(i) + "].words") + separator;
+    showText(job, text);
+}
+
+void RecognitionWorkflow::showText(const RecognitionJob& job, const Text& text) {
     if (stopped(job)) return;
     if (m_deliver) m_deliver(text);
     if (stopped(job)) return;

@@ -14,6 +14,7 @@
 #include "platform/form.h"
 
 class JsonDocument;
+class OfflineRecognizer;
 
 // What one run works on, copied when its worker starts.
 struct RecognitionJob {
@@ -43,10 +44,14 @@ public:
     void start(int kind);
     // Stops the worker started last, if it still runs; never waits for it.
     void stopLast();
+    // The engine of the offline kind (5); without one that kind reports a failure.
+    void setOfflineRecognizer(OfflineRecognizer* offline) { m_offline = offline; }
 
 private:
     bool stopped(const RecognitionJob& job) const { return job.stopped->load(); }
+    int runOffline(const RecognitionJob& job);
     void textBranch(const RecognitionJob& job, const JsonDocument& json);
+    void showText(const RecognitionJob& job, const Text& text);
     void cardBranch(const RecognitionJob& job, const JsonDocument& json);
     void reportFailure(const RecognitionJob& job, const JsonDocument& json);
 
@@ -55,6 +60,7 @@ private:
     platform::Clipboard& m_clipboard;
     OcrClient& m_ocr;
     Deliver m_deliver;
+    OfflineRecognizer* m_offline = nullptr;
     StatusLine m_status;
     ResultsTable m_table;
     std::mutex m_lastMutex;

@@ -45,8 +45,9 @@ build_packages=(
   libatspi2.0-dev libx11-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxtst-dev
   libzip-dev libpugixml-dev libturbojpeg0-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev
+  libtesseract-dev libleptonica-dev
 )
-run_packages=(fonts-noto-cjk at-spi2-core dbus xdg-utils)
+run_packages=(fonts-noto-cjk at-spi2-core dbus xdg-utils tesseract-ocr-eng tesseract-ocr-chi-sim)
 test_packages=(nodejs xvfb xauth openbox xdotool wmctrl dbus-x11 x11-utils xclip python3 python3-pyatspi python3-gi gir1.2-gtk-3.0 openssl python3-openpyxl imagemagick)
 
 want=("${build_packages[@]}" "${run_packages[@]}")

@@ -9,8 +9,10 @@ const char* const kBoxes[] = {ctl::选择框文本合并, ctl::选择框同步�
 TEST_F(MainWindowTest, FirstStartInAnEmptyFolder) {
     start();
     for (const char* box : kBoxes) EXPECT_TRUE(form.checked(box)) << box;
-    for (const char* list : {ctl::组合框识别, ctl::组合框文字, ctl::组合框翻译, ctl::组合框证件})
+    for (const char* list : {ctl::组合框文字, ctl::组合框翻译, ctl::组合框证件})
         EXPECT_EQ(form.selectedIndex(list), 0) << list;
+    // Without a key profile a new user starts with the offline engine.
+    EXPECT_EQ(form.selectedIndex(ctl::组合框识别), 4);
     for (const char* list : {ctl::组合框1, ctl::组合框2, ctl::组合框3, ctl::组合框4, ctl::组合框5})
         EXPECT_EQ(form.text(list), "无");
     for (const char* edit : {ctl::编辑框坐标, ctl::编辑框坐标正, ctl::编辑框坐标副, ctl::编辑框_同步设置,

@@ -7,7 +7,9 @@
 #include <utility>
 
 #include "app/control_names.h"
+#include "capture/offline_recognizer.h"
 #include "support/fake_form.h"
+#include "support/fake_text_engine.h"
 #include "support/scripted_transport.h"
 #include "support/temp_dir.h"
 
@@ -318,3 +320,29 @@ TEST_F(RecognitionWorkflowTest, EachRunKeepsTheServiceItStartedWith) {
 }
 
 }  // namespace
+
+// The offline kind reads the capture's pixels on this machine and shows its lines exactly as
+// a cloud text result; a language without its data names the package to install.
+TEST_F(RecognitionWorkflowTest, OfflineKindGoesThroughTheEngine) {
+    FakeTextEngine engine;
+    OfflineRecognizer offline(engine);
+    workflow.setOfflineRecognizer(&offline);
+    engine.lines = {"状态 ： 完成", "Hello, world"};
+    form.setChecked(ctl::选择框文本合并, false);
+    form.setChecked(ctl::选择框同步剪切板, true);
+    form.setSelectedIndex(ctl::组合框文字, 1);
+    workflow.run(job(5));
+    EXPECT_EQ(form.text(ctl::编辑框_源), "状态：完成\r\nHello, world\r\n");
+    EXPECT_EQ(clipboard.value, form.text(ctl::编辑框_源));
+    EXPECT_EQ(delivered, std::vector<std::string>{form.text(ctl::编辑框_源)});
+    EXPECT_EQ(status(), "状态：识别完毕");
+    EXPECT_EQ(engine.asked, (std::vector<std::vector<std::string>>{{"chi_sim", "eng"}}));
+    EXPECT_TRUE(transport.requests().empty());
+
+    form.setSelectedIndex(ctl::组合框文字, 3);  // 日文, not installed
+    form.setText(ctl::编辑框_源, "before");
+    workflow.run(job(5));
+    EXPECT_EQ(status(), "状态：离线识别缺少语言数据，请安装 tesseract-ocr-jpn");
+    EXPECT_EQ(form.text(ctl::编辑框_源), "before");
+    EXPECT_EQ(engine.asked.size(), 1u);
+}

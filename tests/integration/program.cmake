@@ -26,3 +26,13 @@ if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET ozmira_xlsx_tool)
               LABELS program)
   add_dependencies(commands_test ozmira)
 endif()
+if(TARGET ozmira AND TARGET ozmira_test_server)
+  add_executable(text_window ${CMAKE_SOURCE_DIR}/tests/support/text_window.cpp)
+  target_link_libraries(text_window PRIVATE Qt6::Widgets)
+  ozmira_test(offline_program_test
+              SOURCES ${CMAKE_CURRENT_LIST_DIR}/offline_test.cpp ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp
+              DEPS ozmira_test_server ozmira_ini ozmira_charset nlohmann_json::nlohmann_json
+              LABELS program)
+  add_dependencies(offline_program_test ozmira text_window)
+  target_compile_definitions(offline_program_test PRIVATE TEXT_WINDOW="$<TARGET_FILE:text_window>")
+endif()

@@ -72,6 +72,8 @@ TEST_F(ProgramTest, UnreachableServicesLeaveTheButtonsDisabled) {
     const std::string f = dir.file("service.ini");
     ini::write(f, "service", "TokenEndpoint", "http://127.0.0.1:9/oauth/2.0/token");
     ini::write(f, "service", "UpdateInfoUrl", "http://127.0.0.1:9/update.json");
+    // A cloud kind chosen before: without a key the offline item would be chosen instead.
+    writeCp936("windows data.ini", "[组合框识别]\n现行选中项=0\n");
     ProgramRunner program(dir.path());
     ASSERT_TRUE(program.start());
     const std::string expected = "状态：获取版本信息失败状态：获取access_token失败";
