@@ -8,6 +8,21 @@ namespace {
 constexpr char kErrorTitle[] = "错误提示！";
 constexpr int kValueColumn = 2;
 constexpr int kFirstTarget = 3;
+
+// A target cell "sheet|row|column", each counted from 1.
+struct CellAddress {
+    int32_t sheet = 0, row = 0, column = 0;
+};
+
+// True when the entry is three fields that name a cell a workbook can have; the numbers
+// are checked before anything is subtracted from them, so no number can overflow.
+bool parseAddress(const Text& target, CellAddress& address) {
+    const std::vector<Text> pieces = text::split(target, "|");
+    if (pieces.size() != 3) return false;
+    address = {text::toInt(pieces[0]), text::toInt(pieces[1]), text::toInt(pieces[2])};
+    return address.sheet >= 1 && address.row >= 1 && address.row <= spreadsheet::kRows &&
+           address.column >= 1 && address.column <= spreadsheet::kColumns;
+}
 }  // namespace
 
 Text ExportProfile::path(AppState& state, platform::Form& form) {
@@ -80,22 +95,22 @@ bool ExcelExporter::exportColumn(int col) {
     for (int r = 1; r < m_table.rowCount(); ++r) {
         const Text target = cell(r, col);
         if (target.empty()) continue;
-        const std::vector<Text> pieces = text::split(target, "|");
-        const int s = pieces.size() == 3 ? text::toInt(pieces[0]) : 0;
-        if (pieces.size() == 3 && s != sheetNumber) {
-            sheet = xl.bookGetSheet(book, s - 1);
-            sheetNumber = s;
+        CellAddress at;
+        const bool valid = parseAddress(target, at);
+        if (valid && at.sheet != sheetNumber) {
+            sheet = xl.bookGetSheet(book, at.sheet - 1);
+            sheetNumber = at.sheet;
         }
-        // A sheet the workbook does not have is as wrong as a malformed entry: nothing of
-        // the row could be written.
-        if (pieces.size() != 3 || !sheet) {
+        // An entry that names no cell of this workbook (no such sheet, a row or column
+        // outside the grid, a chart sheet) is as wrong as a malformed one: nothing of the
+        // row was written, and the column must not be reported as exported.
+        if (!valid || !sheet ||
+            !xl.sheetWriteStr(sheet, at.row - 1, at.column - 1, cell(r, kValueColumn))) {
             error("错误：[" + header + "]行" + text::fromInt(r) + "列" + text::fromInt(col + 1) +
                   "表项设置有误导出表格未完成");
             ok = false;
             break;
         }
-        xl.sheetWriteStr(sheet, text::toInt(pieces[1]) - 1, text::toInt(pieces[2]) - 1,
-                         cell(r, kValueColumn));
     }
     if (ok) {
         if (!xl.bookSave(book, path)) {

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "platform/charset.h"
 #include "platform/ini.h"
+#include "platform/spreadsheet.h"
 #include "support/fake_form.h"
 #include "support/fake_launcher.h"
 #include "support/windows_file.h"
@@ -103,27 +104,58 @@ TEST_F(ExcelExporterTest, SheetChangesAndFoldersInNames) {
     EXPECT_EQ(sheetCells("sub/b.xlsx", 0)["A9"]["value"], "v2");
 }
 
-TEST_F(ExcelExporterTest, BadEntriesStopTheColumnButKeepWhatWasWritten) {
+TEST_F(ExcelExporterTest, EntriesThatNameNoCellStopTheColumnButKeepWhatWasWritten) {
     struct Case {
         const char* entry;
         const char* name;
     };
-    for (const Case& c : {Case{"1|2", "two fields"}, Case{"9|1|1", "no such sheet"}, Case{"1|2|3|4", "four"}}) {
-        xlsx.make("standard", xlsx.path("身份证.xlsx"));
-        profile(std::string("[n]\n1=a\n2=b\n3=c\n[内容]\n1=first\n2=second\n3=third\n[身份证.xlsx]\n类型=EXCEL\n"
-                            "1=1|8|1\n3=") + c.entry + "\n");
+    const Case cases[] = {{"1|2", "two fields"},
+                          {"9|1|1", "no such sheet"},
+                          {"1|2|3|4", "four"},
+                          {"0|2|3", "sheet 0"},
+                          {"1|0|3", "row 0"},
+                          {"1|2|0", "column 0"},
+                          {"1|1048577|1", "past the last row"},
+                          {"1|1|16385", "past the last column"},
+                          {"1||3", "empty row field"},
+                          {"|2|3", "empty sheet field"},
+                          {"1|-99999999999|1", "huge negative row"},
+                          {"-99999999999|1|1", "huge negative sheet"},
+                          {"1|1|-2147483648", "smallest column"},
+                          {"1|99999999999|99999999999", "huge row and column"},
+                          {"4|1|1", "a chart sheet"}};
+    xlsx.make("chart", xlsx.path("template.xlsx"));
+    for (const Case& c : cases) {
+        std::filesystem::copy_file(xlsx.path("template.xlsx"), xlsx.path("身份证.xlsx"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        profile(std::string("[n]\n1=a\n2=b\n3=c\n[内容]\n1=first\n2=second\n3=third\n"
+                            "[身份证.xlsx]\n类型=EXCEL\n1=1|8|1\n3=") +
+                c.entry + "\n");
         form.messages.clear();
         form.setStatusText(ctl::状态条1, 1, "");
         launcher.opened.clear();
         exporter.loadProfile();
         exporter.exportAll();
         ASSERT_EQ(form.messages.size(), 1u) << c.name;
-        EXPECT_EQ(form.messages[0].text, "错误：[身份证.xlsx]行3列4表项设置有误导出表格未完成") << c.name;
+        EXPECT_EQ(form.messages[0].text, "错误：[身份证.xlsx]行3列4表项设置有误导出表格未完成")
+            << c.name;
         EXPECT_EQ(form.messages[0].title, "错误提示！");
         EXPECT_EQ(status(), " 导出[身份证.xlsx]失败") << c.name;
-        EXPECT_EQ(sheetCells("身份证.xlsx")["A8"]["value"], "first") << c.name;
+        // Read back by the engine itself: an independent reader for each case is too slow.
+        const auto book = spreadsheet::createXlsxWorkbook();
+        ASSERT_TRUE(book->load(xlsx.path("身份证.xlsx"))) << c.name;
+        EXPECT_EQ(book->sheet(0)->text(7, 0), "first") << c.name;
         EXPECT_EQ(launcher.opened.size(), 1u) << c.name;
     }
+}
+
+TEST_F(ExcelExporterTest, TheLastCellOfTheGridIsACell) {
+    xlsx.make("standard", xlsx.path("身份证.xlsx"));
+    profile("[n]\n1=a\n[内容]\n1=far\n[身份证.xlsx]\n类型=EXCEL\n1=３|1048576|16384\n");
+    exporter.loadProfile();
+    exporter.exportAll();
+    EXPECT_EQ(status(), " 导出[身份证.xlsx]成功");
+    EXPECT_EQ(sheetCells("身份证.xlsx", 2)["XFD1048576"]["value"], "far");
 }
 
 TEST_F(ExcelExporterTest, WrongTypeMissingWorkbookAndAFailedSave) {
