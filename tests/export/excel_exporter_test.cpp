@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
@@ -182,6 +183,27 @@ TEST_F(ExcelExporterTest, WrongTypeMissingWorkbookAndAFailedSave) {
     EXPECT_EQ(status(), " 导出[missing.xlsx]失败 导出[full.xlsx]失败");
     EXPECT_EQ(launcher.opened, std::vector<std::string>{xlsx.path("full.xlsx")});
     EXPECT_EQ(XlsxTool::readFile(xlsx.path("full.xlsx")), before);
+}
+
+TEST_F(ExcelExporterTest, AWorkbookPathThatNamesNoFileIsNotOpened) {
+    // A FIFO would block the window until another program wrote to it, a device would
+    // never end: only a regular file is read.
+    namespace fs = std::filesystem;
+    ASSERT_EQ(mkfifo(xlsx.path("fifo.xlsx").c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", xlsx.path("zero.xlsx"));
+    fs::create_directory(xlsx.path("folder.xlsx"));
+    profile("[n]\n1=a\n[内容]\n1=v\n[fifo.xlsx]\n类型=EXCEL\n1=1|1|1\n"
+            "[zero.xlsx]\n类型=EXCEL\n1=1|1|1\n[folder.xlsx]\n类型=EXCEL\n1=1|1|1\n");
+    exporter.loadProfile();
+    exporter.exportAll();
+    ASSERT_EQ(form.messages.size(), 3u);
+    const char* names[] = {"fifo.xlsx", "zero.xlsx", "folder.xlsx"};
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(form.messages[i].text,
+                  std::string("错误：打开[") + names[i] + "]有误请检查路径和文件是否存在");
+    EXPECT_EQ(status(), " 导出[fifo.xlsx]失败 导出[zero.xlsx]失败 导出[folder.xlsx]失败");
+    EXPECT_TRUE(launcher.opened.empty());
+    EXPECT_TRUE(fs::is_fifo(xlsx.path("fifo.xlsx")));
 }
 
 TEST_F(ExcelExporterTest, ContextMenuSavesAreReadBackByTheNextLayout) {
