@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sys/resource.h>
 
 #include "app/control_names.h"
@@ -183,6 +184,58 @@ TEST_F(ExcelExporterTest, WrongTypeMissingWorkbookAndAFailedSave) {
     EXPECT_EQ(status(), " 导出[missing.xlsx]失败 导出[full.xlsx]失败");
     EXPECT_EQ(launcher.opened, std::vector<std::string>{xlsx.path("full.xlsx")});
     EXPECT_EQ(XlsxTool::readFile(xlsx.path("full.xlsx")), before);
+}
+
+// Waits for the shared file replacement (read-only files, lock files, links followed).
+TEST_F(ExcelExporterTest, DISABLED_AWorkbookHeldOrMadeReadOnlyIsNotReplaced) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> prepare;
+    };
+    const Case cases[] = {
+        {"held open by another program",
+         [&](const std::string&) {
+             std::ofstream(xlsx.path(".~lock.身份证.xlsx#")) << ",user,host,09.12.2026 10:00,user;";
+         }},
+        {"read-only", [](const std::string& path) { fs::permissions(path, fs::perms(0444)); }},
+    };
+    profile(example());
+    exporter.loadProfile();
+    for (const Case& c : cases) {
+        const std::string path = xlsx.path("身份证.xlsx");
+        xlsx.make("standard", path);
+        c.prepare(path);
+        const std::string before = XlsxTool::readFile(path);
+        const fs::perms mode = fs::status(path).permissions();
+        form.messages.clear();
+        form.setStatusText(ctl::状态条1, 1, "");
+        exporter.exportAll();
+        ASSERT_EQ(form.messages.size(), 1u) << c.name;
+        EXPECT_EQ(form.messages[0].text,
+                  "错误：[身份证.xlsx]保存不成功请确认表格是否在关闭状态，路径：" + path)
+            << c.name;
+        EXPECT_EQ(status(), " 导出[身份证.xlsx]失败") << c.name;
+        EXPECT_EQ(XlsxTool::readFile(path), before) << c.name;
+        EXPECT_EQ(fs::status(path).permissions(), mode) << c.name;
+        fs::remove(xlsx.path(".~lock.身份证.xlsx#"));
+        fs::permissions(path, fs::perms(0644));
+    }
+}
+
+// Waits for the shared file replacement (read-only files, lock files, links followed).
+TEST_F(ExcelExporterTest, DISABLED_AWorkbookThatIsALinkGetsTheValuesInItsTarget) {
+    namespace fs = std::filesystem;
+    fs::create_directories(xlsx.path("real"));
+    xlsx.make("standard", xlsx.path("real/book.xlsx"));
+    fs::create_symlink("real/book.xlsx", xlsx.path("身份证.xlsx"));
+    profile(example());
+    exporter.loadProfile();
+    form.setCell(ctl::高级表格1, 1, 2, "110101199001011234");
+    exporter.exportAll();
+    EXPECT_EQ(status(), " 导出[身份证.xlsx]成功");
+    EXPECT_TRUE(fs::is_symlink(xlsx.path("身份证.xlsx")));
+    EXPECT_EQ(sheetCells("real/book.xlsx")["C2"]["value"], "110101199001011234");
 }
 
 TEST_F(ExcelExporterTest, AWorkbookPathThatNamesNoFileIsNotOpened) {
