@@ -3,6 +3,7 @@
 #include "app/control_names.h"
 #include "app/settings_store.h"
 #include "export/xl_api.h"
+#include "platform/ini.h"
 
 namespace {
 constexpr char kErrorTitle[] = "错误提示！";
@@ -41,27 +42,35 @@ Text ExcelExporter::cell(int row, int column) const {
 void ExcelExporter::error(const Text& message) { m_form.messageBox(message, kErrorTitle); }
 
 void ExcelExporter::loadProfile() {
-    const Text& profile = m_state.exportProfilePath;
+    // The profile is parsed once and the grid filled in one block: thousands of rows took
+    // minutes read key by key and inserted row by row.
+    const ini::Snapshot profile(m_state.exportProfilePath);
+    const std::vector<Text>& sections = profile.sectionNames();
     m_table.setRowCount(1);
     m_table.setColumnCount(1);
     m_table.setColumnWidth(0, 40);
-    int rows = kMaxRows;
-    int i = 0;
-    for (const Text& section : SettingsStore::sectionNames(profile)) {
-        ++i;
+    // The first section's unbroken keys "1", "2", ... decide the rows.
+    int rows = 0;
+    while (!sections.empty() && rows < kMaxRows &&
+           !profile.read(sections[0], text::fromInt(rows + 1)).empty())
+        ++rows;
+    // Columns go in while the table has only its header row, which keeps each insertion
+    // cheap.
+    const int columns = static_cast<int>(sections.size());
+    for (int i = 1; i <= columns; ++i) {
+        const Text& section = sections[static_cast<size_t>(i - 1)];
         m_table.insertColumn(section, i);
-        m_table.setColumnWidth(i, text::toInt(SettingsStore::read(profile, section, "列宽")));
-        for (int j = 1; j <= rows; ++j) {
-            const Text value = SettingsStore::read(profile, section, text::fromInt(j));
-            if (!value.empty()) {
-                if (i == 1) m_table.insertRow(text::fromInt(j), j);
-                m_table.setCell(j, i, value);
-            } else if (i == 1) {
-                rows = j - 1;
-                break;
-            }
-        }
+        m_table.setColumnWidth(i, text::toInt(profile.read(section, "列宽")));
     }
+    std::vector<std::vector<Text>> cells(static_cast<size_t>(rows));
+    for (int j = 1; j <= rows; ++j) {
+        std::vector<Text>& line = cells[static_cast<size_t>(j - 1)];
+        line.reserve(static_cast<size_t>(columns) + 1);
+        line.push_back(text::fromInt(j));
+        for (const Text& section : sections) line.push_back(profile.read(section, text::fromInt(j)));
+    }
+    m_table.setRowCount(rows + 1);
+    m_form.setCells(ctl::高级表格1, 1, 0, cells);
     m_table.setFixedColumnCount(2);
 }
 

@@ -72,6 +72,20 @@ TEST_F(ExcelExporterTest, RowsEndAtTheFirstSectionsFirstGapAndWidthDefaultsToZer
     EXPECT_EQ(form.columnWidth(ctl::高级表格1, 2), 0);
 }
 
+TEST_F(ExcelExporterTest, ALongProfileStopsAtTheRowLimit) {
+    std::string lines = "[n]\n";
+    for (int j = 1; j <= ExcelExporter::kMaxRows + 1; ++j) lines += std::to_string(j) + "=r" + std::to_string(j) + "\n";
+    lines += "[内容]\n10000=last\n10001=beyond\n[t.xlsx]\n类型=EXCEL\n1=1|1|1\n";
+    profile(lines);
+    exporter.loadProfile();
+    ASSERT_EQ(form.rowCount(ctl::高级表格1), ExcelExporter::kMaxRows + 1);
+    EXPECT_EQ(cell(10000, 0), "10000");
+    EXPECT_EQ(cell(10000, 1), "r10000");
+    EXPECT_EQ(cell(10000, 2), "last");
+    EXPECT_EQ(cell(1, 3), "1|1|1");
+    EXPECT_EQ(cell(2, 3), "");
+}
+
 TEST_F(ExcelExporterTest, MissingProfileLeavesTheHeaderCell) {
     exporter.loadProfile();
     EXPECT_EQ(form.rowCount(ctl::高级表格1), 1);
