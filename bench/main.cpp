@@ -1,7 +1,8 @@
 // The benchmark program, run by hand (never by the tests): the local work of one
 // recognition on a 1920 x 1080 screen of text, the HTTPS connection reuse, the export
-// into a large workbook and the load of a long export profile, each figure beside a baseline measured in the same run. It prints
-// Markdown and always exits with 0; a missed target is a finding, not a failure.
+// into a large workbook and the load of a long export profile, each figure beside a baseline
+// measured in the same run. It prints Markdown and always exits with 0; a missed target is a
+// finding, not a failure.
 //
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/bench/ozmira_bench
 //

@@ -34,9 +34,11 @@ ProfileBench::ProfileBench(BenchReport& report) : m_report(report) {}
 
 std::string ProfileBench::profileBytes(int rows) {
     std::string text = "[姓名]\r\n列宽=80\r\n";
-    for (int j = 1; j <= rows; ++j) text += std::to_string(j) + "=字段" + std::to_string(j) + "\r\n";
+    for (int j = 1; j <= rows; ++j)
+        text += std::to_string(j) + "=字段" + std::to_string(j) + "\r\n";
     text += "[内容]\r\n列宽=200\r\n";
-    for (int j = 1; j <= rows; ++j) text += std::to_string(j) + "=北京市海淀区" + std::to_string(j) + "号\r\n";
+    for (int j = 1; j <= rows; ++j)
+        text += std::to_string(j) + "=北京市海淀区" + std::to_string(j) + "号\r\n";
     for (const char* book : {"身份证.xlsx", "户籍\\登记.xlsx"}) {
         text += std::string("[") + book + "]\r\n列宽=90\r\n类型=EXCEL\r\n";
         for (int j = 1; j <= rows; ++j) text += std::to_string(j) + "=" + target(j, 3) + "\r\n";

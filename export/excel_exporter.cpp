@@ -67,7 +67,8 @@ void ExcelExporter::loadProfile() {
         std::vector<Text>& line = cells[static_cast<size_t>(j - 1)];
         line.reserve(static_cast<size_t>(columns) + 1);
         line.push_back(text::fromInt(j));
-        for (const Text& section : sections) line.push_back(profile.read(section, text::fromInt(j)));
+        for (const Text& section : sections)
+            line.push_back(profile.read(section, text::fromInt(j)));
     }
     m_table.setRowCount(rows + 1);
     m_form.setCells(ctl::高级表格1, 1, 0, cells);

@@ -31,7 +31,8 @@ size_t IniIndex::charEnd(size_t i) const {
     auto byteIn = [&](size_t k, uint8_t lo, uint8_t hi) {
         return k < m_bytes.size() && byteAt(k) >= lo && byteAt(k) <= hi;
     };
-    if (m_file.isUtf8()) return std::min(i + (lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2), m_bytes.size());
+    if (m_file.isUtf8())
+        return std::min(i + (lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2), m_bytes.size());
     if (lead < 0x81 || lead > 0xFE) return i + 1;
     if (byteIn(i + 1, 0x30, 0x39) && byteIn(i + 2, 0x81, 0xFE) && byteIn(i + 3, 0x30, 0x39))
         return i + 4;
@@ -46,8 +47,7 @@ IniIndex::Range IniIndex::trimmed(size_t begin, size_t end) const {
 }
 
 std::string IniIndex::decode(std::string_view raw) const {
-    return m_file.isUtf8() || charset::isAscii(raw) ? std::string(raw)
-                                                     : charset::cp936ToUtf8(raw);
+    return m_file.isUtf8() || charset::isAscii(raw) ? std::string(raw) : charset::cp936ToUtf8(raw);
 }
 
 std::string IniIndex::nameKey(Range raw) const {

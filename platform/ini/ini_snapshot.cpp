@@ -16,7 +16,8 @@ std::string skipLeading(const std::string& name) {
 
 std::string entryName(const std::string& name) {
     std::string trimmed = skipLeading(name);
-    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.pop_back();
+    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t'))
+        trimmed.pop_back();
     return trimmed;
 }
 

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sys/resource.h>
 
 #include "app/control_names.h"
 #include "app/main_window.h"
@@ -74,7 +74,8 @@ TEST_F(ExcelExporterTest, RowsEndAtTheFirstSectionsFirstGapAndWidthDefaultsToZer
 
 TEST_F(ExcelExporterTest, ALongProfileStopsAtTheRowLimit) {
     std::string lines = "[n]\n";
-    for (int j = 1; j <= ExcelExporter::kMaxRows + 1; ++j) lines += std::to_string(j) + "=r" + std::to_string(j) + "\n";
+    for (int j = 1; j <= ExcelExporter::kMaxRows + 1; ++j)
+        lines += std::to_string(j) + "=r" + std::to_string(j) + "\n";
     lines += "[内容]\n10000=last\n10001=beyond\n[t.xlsx]\n类型=EXCEL\n1=1|1|1\n";
     profile(lines);
     exporter.loadProfile();
@@ -259,8 +260,9 @@ TEST_F(ExcelExporterTest, AWorkbookPathThatNamesNoFileIsNotOpened) {
     ASSERT_EQ(mkfifo(xlsx.path("fifo.xlsx").c_str(), 0644), 0);
     fs::create_symlink("/dev/zero", xlsx.path("zero.xlsx"));
     fs::create_directory(xlsx.path("folder.xlsx"));
-    profile("[n]\n1=a\n[内容]\n1=v\n[fifo.xlsx]\n类型=EXCEL\n1=1|1|1\n"
-            "[zero.xlsx]\n类型=EXCEL\n1=1|1|1\n[folder.xlsx]\n类型=EXCEL\n1=1|1|1\n");
+    profile(
+        "[n]\n1=a\n[内容]\n1=v\n[fifo.xlsx]\n类型=EXCEL\n1=1|1|1\n"
+        "[zero.xlsx]\n类型=EXCEL\n1=1|1|1\n[folder.xlsx]\n类型=EXCEL\n1=1|1|1\n");
     exporter.loadProfile();
     exporter.exportAll();
     ASSERT_EQ(form.messages.size(), 3u);

@@ -19,19 +19,32 @@ TEST(IniSnapshotTest, AnswersEveryReadAsASingleReadDoes) {
         "k0=before\r\n[Sec]\r\nKey=v\r\n  spaced  =  \" q \"  \r\nKEY=second\r\nbare\r\n"
         "[\xD6\xD0\x81\x5D]\x81\x5B\r\n\xCE\xC4=\xD6\xD0\xCE\xC4\r\nx=\x83\x36\x84\x33\r\n"
         "[unclosed\r\nafter=still in \xD6\xD0\r\n[SEC]\r\nkey=hidden\r\nnew=hidden too\r\n"
-        "[long]\r\nk=" + longCp936 + "\r\nq='" + std::string(10300, 'x') + "'\r\n",
+        "[long]\r\nk=" +
+            longCp936 + "\r\nq='" + std::string(10300, 'x') + "'\r\n",
         // UTF-8 with a byte order mark and bare CR and LF line ends.
         "\xEF\xBB\xBF[\xE4\xB8\xAD]\rk=\xE6\x96\x87\n\xE6\x96\x87=\"'x'\"\r\n[\xC3\x84]\nk=upper\n"
-        "[\xC3\xA4]\nk=lower\n[long]\nk=" + longUtf8,
+        "[\xC3\xA4]\nk=lower\n[long]\nk=" +
+            longUtf8,
         // Empty and odd names.
         "[]\r\nk=empty section\r\n[ a ]\r\n=no key\r\n\t k \t=\t\r\n[b]\r\nk",
     };
-    const std::vector<std::string> sections = {
-        "Sec", "sEC", "\xE4\xB8\xAD\xE4\xB9\x9A", "\xE4\xB8\xAD", "unclosed", "long", "\xC3\x84",
-        "\xC3\xA4", "", " a", "a \t", "\x01" "b", "missing"};
-    const std::vector<std::string> keys = {
-        "key", "KEY", "spaced", "bare", "\xE6\x96\x87", "x", "after", "new", "k", "q", "", "k0",
-        "\x02k", "k  ", "missing"};
+    const std::vector<std::string> sections = {"Sec",
+                                               "sEC",
+                                               "\xE4\xB8\xAD\xE4\xB9\x9A",
+                                               "\xE4\xB8\xAD",
+                                               "unclosed",
+                                               "long",
+                                               "\xC3\x84",
+                                               "\xC3\xA4",
+                                               "",
+                                               " a",
+                                               "a \t",
+                                               "\x01"
+                                               "b",
+                                               "missing"};
+    const std::vector<std::string> keys = {"key", "KEY",   "spaced", "bare", "\xE6\x96\x87",
+                                           "x",   "after", "new",    "k",    "q",
+                                           "",    "k0",    "\x02k",  "k  ",  "missing"};
     TempDir dir;
     int found = 0;
     for (size_t f = 0; f < std::size(files); ++f) {
@@ -42,7 +55,8 @@ TEST(IniSnapshotTest, AnswersEveryReadAsASingleReadDoes) {
         for (const std::string& section : sections) {
             for (const std::string& key : keys) {
                 const std::string expected = ini::read(path, section, key);
-                EXPECT_EQ(snapshot.read(section, key), expected) << f << " [" << section << "] " << key;
+                EXPECT_EQ(snapshot.read(section, key), expected)
+                    << f << " [" << section << "] " << key;
                 found += !expected.empty();
             }
         }
