@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
+#include <thread>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
@@ -25,7 +27,9 @@
 #include "platform/qt/overlay/qt_overlay.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_form.h"
+#include "platform/qt/ui_gate.h"
 #include "platform/x11/hotkeys_x11.h"
+#include "platform/x11/session_check.h"
 #include "platform/x11/x11_screen.h"
 #include "sync/target_sync.h"
 #include "translate/translator.h"
@@ -49,6 +53,12 @@ int listTargets() {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--list-targets") == 0) return listTargets();
 
+    const std::string noSession = session_check::problem();
+    if (!noSession.empty()) {
+        std::cerr << "ozmira needs a graphical desktop session (X11 or Wayland): " << noSession
+                  << ".\n";
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ozmira");
     QApplication::setWindowIcon(QIcon(":/ozmira/ozmira.png"));
@@ -58,11 +68,13 @@ int main(int argc, char** argv) {
     HttpClient http(transport);
     QtForm form;
     QtClipboard clipboard;
+    UiGate uiTasks;
     OcrClient ocr(state, form, http);
     AtspiWindows windows;
     TargetSync targets(windows, form);
     RecognitionWorkflow workflow(state, form, clipboard, ocr,
                                  [&targets](const Text& text) { targets.deliver(text); });
+    workflow.setUiRunner([&uiTasks](const std::function<void()>& group) { uiTasks.run(group); });
     X11Screen screen;
     QtOverlay overlay;
     RegionSelector selector(state, screen, overlay);
@@ -87,7 +99,23 @@ int main(int argc, char** argv) {
         if (!ca.empty()) transport.setCaFile(ca.front() == '/' ? ca : state.pathOf(ca));
     };
     services.registerHotkeys = [&] { hotkeyManager.registerAll(); };
-    services.fetchToken = [&] { ocr.FetchToken(); };
+    services.fetchToken = [&ocr] {
+        auto token = std::make_shared<Text>();
+        return NetworkStep{
+            [&ocr, token, address = ocr.tokenAddress()] { *token = ocr.requestToken(address); },
+            [&ocr, token] { ocr.applyToken(*token); }};
+    };
+    // Network waits of the startup and the token step: on a worker, their end on the
+    // user-interface thread; nothing of theirs runs once the window has closed.
+    services.background = [&uiTasks, &form](std::function<void()> wait,
+                                            std::function<void()> finish) {
+        std::thread([&uiTasks, &form, wait = std::move(wait), finish = std::move(finish)] {
+            wait();
+            uiTasks.post([&form, finish] {
+                if (!form.isClosed()) finish();
+            });
+        }).detach();
+    };
     services.loadExportProfile = [&] { exporter.loadProfile(); };
     services.startCaptureCommand = [&](int id) { captures.runCommand(id); };
     services.translate = [&] { translator.start(); };

@@ -20,7 +20,9 @@ int atLeastZero(int v) { return v < 0 ? 0 : v; }
 }  // namespace
 
 MainWindow::MainWindow(AppState& state, platform::Form& form, platform::Clipboard& clipboard)
-    : m_state(state), m_form(form), m_clipboard(clipboard), m_status(form), m_table(form) {}
+    : m_state(state), m_form(form), m_clipboard(clipboard), m_status(form), m_table(form) {
+    m_settings.setFailureHandler([this](const Text& file) { m_status.reportUnsaved(file); });
+}
 
 const layout::Control& MainWindow::findByTag(int tag, layout::Kind expected) const {
     return layout::findByTag(tag, expected);
@@ -36,8 +38,16 @@ void MainWindow::onCreated() {
     if (m_services.registerHotkeys) m_services.registerHotkeys();
     m_table.resetLayout();
     loadKeyProfiles();
-    showUpdateNotice();
-    if (m_services.fetchToken) m_services.fetchToken();
+    // The update notice and the token step wait on the network: each waits on a worker and
+    // the next step starts when it has finished, so the window paints and answers meanwhile.
+    m_beforeStartupToken = true;
+    showUpdateNotice([this] {
+        m_beforeStartupToken = false;
+        fetchToken([this] { finishStartup(); });
+    });
+}
+
+void MainWindow::finishStartup() {
     computeExportProfilePath();
     if (m_services.loadExportProfile) m_services.loadExportProfile();
 }
@@ -45,6 +55,8 @@ void MainWindow::onCreated() {
 void MainWindow::restoreSettings() {
     m_state.settingsPath = m_state.pathOf("windows data.ini");
     m_settings.setSettingsPath(m_state.settingsPath);
+    if (!files::canCreateIn(m_state.pathOf("."))) m_status.reportReadOnlyFolder();
+    m_restoring = true;
     for (const char* box : kCheckBoxes) m_form.setChecked(box, m_settings.readBool(box, "选中"));
     restoreExportList();
     for (const char* list : kIndexLists)
@@ -55,6 +67,7 @@ void MainWindow::restoreSettings() {
     m_form.setCurrentPage(ctl::选择夹1, m_settings.readIndex(ctl::选择夹1, "现行子夹"));
     restoreUsageText();
     restoreHotkeyRows();
+    m_restoring = false;
 }
 
 void MainWindow::restoreExportList() {
@@ -74,9 +87,8 @@ void MainWindow::restoreUsageText() {
         m_form.setText(ctl::编辑框_翻译, Text());
         return;
     }
-    // The usage text is code page 936 unless the user saved it as UTF-8.
-    Text body = charset::isValidUtf8(bytes) ? bytes : charset::cp936ToUtf8(bytes);
-    if (body.size() >= 3 && body.compare(0, 3, "\xEF\xBB\xBF") == 0) body.erase(0, 3);
+    // Code page 936 unless a byte order mark or the text itself shows UTF-8 or UTF-16.
+    const Text body = charset::fileTextToUtf8(bytes);
     m_form.setText(ctl::编辑框_翻译, text::lfToCrlf(text::crlfToLf(body)));
 }
 

@@ -14,6 +14,13 @@
 #include "platform/clipboard.h"
 #include "platform/form.h"
 
+// A step that waits on the network, in two halves: wait runs on a worker and touches neither
+// the window nor the state; finish then runs on the user-interface thread.
+struct NetworkStep {
+    std::function<void()> wait;
+    std::function<void()> finish;
+};
+
 // Where the other subsystems plug into the window. A subsystem that is not wired leaves its
 // member empty and its step is skipped.
 struct MainWindowServices {
@@ -21,8 +28,12 @@ struct MainWindowServices {
     std::function<void()> loadServicePieces;
     // Startup step 5 and after the settings page is saved.
     std::function<void()> registerHotkeys;
-    // Startup step 9 and every choice in 组合框key.
-    std::function<void()> fetchToken;
+    // Startup step 9 and every choice in 组合框key: reads the chosen key profile and returns
+    // the token exchange.
+    std::function<NetworkStep()> fetchToken;
+    // Runs wait on a worker thread, then finish on the user-interface thread; returns at once.
+    // Unwired, both run at once, in order.
+    std::function<void(std::function<void()> wait, std::function<void()> finish)> background;
     // Startup step 10, after the export profile path has been computed.
     std::function<void()> loadExportProfile;
     // A capture button; the argument is the hotkey id of its command (1 to 5).
@@ -45,7 +56,8 @@ public:
     const layout::Control& findByTag(int tag, layout::Kind expected) const;
     void restoreCardCoordinates();
     // Startup step 8: the title, then the update document's notice, page and usage text.
-    void showUpdateNotice();
+    // The document is fetched on a worker; then, when given, runs after the notice.
+    void showUpdateNotice(std::function<void()> then = nullptr);
 
     StatusLine& statusLine() { return m_status; }
     ResultsTable& resultsTable() { return m_table; }
@@ -74,6 +86,11 @@ private:
     void restoreHotkeyRows();
     void loadKeyProfiles();
     void computeExportProfilePath();
+    void runInBackground(std::function<void()> wait, std::function<void()> finish);
+    // The token step; a later one supersedes a pending one, whose result is then dropped.
+    void fetchToken(std::function<void()> then);
+    void finishStartup();
+    void applyUpdateNotice(const Text& document);
 
     // Commands.
     void copySource();
@@ -97,4 +114,9 @@ private:
     ResultsTable m_table;
     MainWindowServices m_services;
     HttpClient* m_http = nullptr;
+    // Set while startup restores the controls: their change notifications write nothing.
+    bool m_restoring = false;
+    // The startup has not yet reached its token step: a key choice waits for it.
+    bool m_beforeStartupToken = false;
+    unsigned m_tokenGeneration = 0;
 };

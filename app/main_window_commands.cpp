@@ -87,11 +87,13 @@ void MainWindow::onItemSelected(const std::string& control) {
         m_settings.writeIndex(control, "现行选中项", index);
         computeExportProfilePath();
     } else if (control == ctl::组合框key) {
-        if (m_services.fetchToken) m_services.fetchToken();
+        // Before the startup's own token step the choice is simply the key that step reads.
+        if (!m_beforeStartupToken) fetchToken(nullptr);
     }
 }
 
 void MainWindow::onTextChanged(const std::string& control) {
+    if (m_restoring) return;
     if (control == ctl::编辑框坐标) {
         writeIfChanged(control, "内容", m_form.text(control));
     } else if (control == ctl::编辑框坐标正 || control == ctl::编辑框坐标副) {
@@ -121,6 +123,7 @@ void MainWindow::onKeyReleased(const std::string& control, int keyCode) {
 }
 
 void MainWindow::onPageChanged(const std::string& control) {
+    if (m_restoring) return;  // restoring the saved page would only write it back
     if (control == ctl::选择夹1) m_settings.writeIndex(control, "现行子夹", m_form.currentPage(control));
 }
 
@@ -195,15 +198,15 @@ void MainWindow::saveAllContent() {
     if (m_table.columnCount() <= kContentColumn) return;
     const Text section = m_table.cell(0, kContentColumn).value_or(Text());
     for (int i = 1; i < m_table.rowCount(); ++i)
-        SettingsStore::write(m_state.exportProfilePath, section, text::fromInt(i),
-                             m_table.cell(i, kContentColumn).value_or(Text()));
+        m_settings.writeTo(m_state.exportProfilePath, section, text::fromInt(i),
+                           m_table.cell(i, kContentColumn).value_or(Text()));
 }
 
 void MainWindow::saveExportSettings() {
     for (int k = 3; k < m_table.columnCount(); ++k) {
         const Text section = m_table.cell(0, k).value_or(Text());
         for (int i = 1; i < m_table.rowCount(); ++i)
-            SettingsStore::write(m_state.exportProfilePath, section, text::fromInt(i),
-                                 m_table.cell(i, k).value_or(Text()));
+            m_settings.writeTo(m_state.exportProfilePath, section, text::fromInt(i),
+                               m_table.cell(i, k).value_or(Text()));
     }
 }

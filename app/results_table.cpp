@@ -112,3 +112,19 @@ void ResultsTable::resetLayout() {
 }
 
 void ResultsTable::clearContents() { clearRange(1, 2, rowCount(), 2); }
+
+void ResultsTable::showFields(const std::vector<Field>& fields) {
+    resetLayout();
+    insertColumn("内容", 2);
+    setColumnWidth(2, 200);
+    setCell(0, 1, "类型");
+    // The rows come in one step instead of one insertion each: the same table, without
+    // laying the grid out again per field.
+    setRowCount(static_cast<int>(fields.size()) + 1);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        setCell(row, 0, text::fromInt(row));
+        setCell(row, 1, fields[i].name);
+        setCell(row, 2, fields[i].value);
+    }
+}

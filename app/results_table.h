@@ -2,6 +2,7 @@
 // The grid of the card page: card recognitions and export profiles. The rules of inserting,
 // clearing and resetting live here; the form's grid only stores cells.
 #include <optional>
+#include <vector>
 
 #include "app/text_tools.h"
 #include "platform/form.h"
@@ -44,6 +45,15 @@ public:
     void resetLayout();
     // Empties column 2 of every row but the header.
     void clearContents();
+
+    // A card recognition's fields, as the reply names them, with their recognized text.
+    struct Field {
+        Text name;
+        Text value;
+    };
+    // The recognition layout holding the fields: the header "行号", "类型", "内容" and one
+    // numbered row per field, in order.
+    void showFields(const std::vector<Field>& fields);
 
 private:
     void ensureFirstCell();

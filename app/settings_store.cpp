@@ -21,8 +21,19 @@ bool SettingsStore::readBool(const Text& section, const Text& key) const {
     return read(m_settingsPath, section, key) != "假";
 }
 
+bool SettingsStore::writeTo(const Text& file, const Text& section, const Text& key,
+                            const Text& value) const {
+    const bool written = write(file, section, key, value);
+    if (!written && m_failed) m_failed(file);
+    return written;
+}
+
+void SettingsStore::setFailureHandler(std::function<void(const Text& file)> handler) {
+    m_failed = std::move(handler);
+}
+
 void SettingsStore::writeBool(const Text& section, const Text& key, bool value) const {
-    write(m_settingsPath, section, key, value ? "真" : "假");
+    writeTo(m_settingsPath, section, key, value ? "真" : "假");
 }
 
 int32_t SettingsStore::readIndex(const Text& section, const Text& key) const {
@@ -30,7 +41,7 @@ int32_t SettingsStore::readIndex(const Text& section, const Text& key) const {
 }
 
 void SettingsStore::writeIndex(const Text& section, const Text& key, int32_t index) const {
-    write(m_settingsPath, section, key, text::fromInt(index));
+    writeTo(m_settingsPath, section, key, text::fromInt(index));
 }
 
 Text SettingsStore::readText(const Text& section, const Text& key) const {
@@ -38,5 +49,5 @@ Text SettingsStore::readText(const Text& section, const Text& key) const {
 }
 
 void SettingsStore::writeText(const Text& section, const Text& key, const Text& value) const {
-    write(m_settingsPath, section, key, value);
+    writeTo(m_settingsPath, section, key, value);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The program's INI settings files. Holds no state of its own beyond the settings path:
 // every call opens, reads or writes and closes the file.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ public:
     void setSettingsPath(const Text& path) { m_settingsPath = path; }
 
     static Text read(const Text& file, const Text& section, const Text& key);
-    // A failed write is not reported to the user; the result says whether it landed.
+    // The result says whether the value landed; only the value's first line is written.
     static bool write(const Text& file, const Text& section, const Text& key, const Text& value);
     static std::vector<Text> sectionNames(const Text& file);
 
@@ -26,8 +27,15 @@ public:
     Text readText(const Text& section, const Text& key) const;
     void writeText(const Text& section, const Text& key, const Text& value) const;
 
+    // Writes into any file of the program's, reporting a failure like the writes above.
+    bool writeTo(const Text& file, const Text& section, const Text& key, const Text& value) const;
+    // Called with the file's path whenever one of the writes of this store fails (read-only
+    // file or folder, folder gone, disk full), so that the user hears of it.
+    void setFailureHandler(std::function<void(const Text& file)> handler);
+
     const Text& settingsPath() const { return m_settingsPath; }
 
 private:
     Text m_settingsPath;
+    std::function<void(const Text& file)> m_failed;
 };

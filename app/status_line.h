@@ -11,6 +11,10 @@ public:
     void setText(const Text& text);
     Text text() const;
     void append(const Text& text);
+    // A settings or profile file that could not be written, named by its file name.
+    void reportUnsaved(const Text& path);
+    // At start: the program folder cannot be written, so no change will be kept.
+    void reportReadOnlyFolder();
 
 private:
     platform::Form& m_form;

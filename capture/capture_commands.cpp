@@ -95,7 +95,8 @@ void CaptureCommands::interactiveCapture(int kind) {
         m_recognition.start(m_state.pendingKind);
         showPreview();
         const auto [check, box] = coordinateSyncControls(m_state.pendingKind);
-        if (m_form.checked(check)) {
+        // An unreadable screen gives no rectangle: the stored coordinates stay.
+        if (result->rect.valid() && m_form.checked(check)) {
             const CaptureRect& r = result->rect;
             m_form.setText(box, text::fromInt(r.left) + "|" + text::fromInt(r.top) + "|" +
                                     text::fromInt(r.right) + "|" + text::fromInt(r.bottom));

@@ -47,15 +47,24 @@ Text OcrClient::bodyPrefix(int kind, const Text& token, const Text& code) {
 }
 
 void OcrClient::FetchToken() {
+    applyToken(requestToken(tokenAddress()));
+}
+
+Text OcrClient::tokenAddress() {
     const Text profile = m_form.text(ctl::组合框key);
     const Text apiKey = SettingsStore::read(m_state.keyFilePath, profile, "API Key");
     const Text secretKey = SettingsStore::read(m_state.keyFilePath, profile, "Secret Key");
-    const Bytes reply = m_http.Request(
-        tokenRequestAddress(m_state.servicePieces.tokenEndpoint, apiKey, secretKey),
-        static_cast<int>(HttpMethod::Get));
+    return tokenRequestAddress(m_state.servicePieces.tokenEndpoint, apiKey, secretKey);
+}
+
+Text OcrClient::requestToken(const Text& address) {
+    const Bytes reply = m_http.Request(address, static_cast<int>(HttpMethod::Get));
     JsonDocument json;
     json.Parse(Utf8ToGbk(reply));
-    const Text token = json.GetText("access_token");
+    return json.GetText("access_token");
+}
+
+void OcrClient::applyToken(const Text& token) {
     if (token.empty()) {
         // The old addresses stay; only the token is gone.
         m_state.setService(token, nullptr);

@@ -23,11 +23,19 @@ class OcrClient {
 public:
     OcrClient(AppState& state, platform::Form& form, HttpClient& http);
 
-    // Exchanges the selected key profile for an access token. On success the status line
-    // gains "状态：启动成功", the recognition addresses are rebuilt and the five capture
-    // buttons are enabled; otherwise it gains "状态：获取access_token失败" and the addresses
-    // and buttons stay as they were. Runs on the user-interface thread.
+    // Exchanges the selected key profile for an access token: tokenAddress, requestToken and
+    // applyToken in a row. The exchange is split so that its wait can run on a worker.
     void FetchToken();
+    // The token request for the key profile selected in 组合框key (user-interface thread).
+    Text tokenAddress();
+    // Sends the token request and returns the token, empty when there is none. Touches
+    // neither the window nor the state, so any thread may wait in it.
+    Text requestToken(const Text& address);
+    // On success the status line gains "状态：启动成功", the recognition addresses are
+    // rebuilt and the five capture buttons are enabled; otherwise it gains
+    // "状态：获取access_token失败" and the addresses and buttons stay as they were.
+    // User-interface thread.
+    void applyToken(const Text& token);
 
     // Sends one JPEG image for the kind and returns the reply as text (empty when the
     // exchange failed). The token and address are those of the snapshot, taken when the

@@ -65,20 +65,15 @@ void RecognitionWorkflow::textBranch(const RecognitionJob& job, const JsonDocume
 void RecognitionWorkflow::cardBranch(const RecognitionJob& job, const JsonDocument& json) {
     std::vector<Text> names;
     json.MemberNames(names, "words_result");
-    if (stopped(job)) return;
-    m_table.resetLayout();
-    m_table.insertColumn("内容", 2);
-    m_table.setColumnWidth(2, 200);
-    m_table.setCell(0, 1, "类型");
-    for (size_t i = 1; i <= names.size(); ++i) {
-        if (stopped(job)) return;
-        const int row = static_cast<int>(i);
-        m_table.insertRow(std::nullopt, row);
-        m_table.setCell(row, 0, text::fromInt(row));
-        m_table.setCell(row, 1, names[i - 1]);
-        m_table.setCell(row, 2, json.GetText("words_result." + names[i - 1] + ".words"));
-    }
-    m_table.deleteRow(m_table.rowCount() - 1);
+    std::vector<ResultsTable::Field> fields;
+    fields.reserve(names.size());
+    for (const Text& name : names)
+        fields.push_back({name, json.GetText("words_result." + name + ".words")});
+    // Built here, written in one piece on the user-interface thread: two runs that finish
+    // together cannot mix their rows, and a run stopped before its turn writes nothing.
+    m_runOnUi([&] {
+        if (!stopped(job)) m_table.showFields(fields);
+    });
 }
 
 void RecognitionWorkflow::start(int kind) {

@@ -31,6 +31,11 @@ public:
     RecognitionWorkflow(AppState& state, platform::Form& form, platform::Clipboard& clipboard,
                         OcrClient& ocr, Deliver deliver);
 
+    // Carries a group of control updates out on the user-interface thread as one unit and
+    // waits for it; by default it runs the group at once.
+    using UiRunner = std::function<void(const std::function<void()>&)>;
+    void setUiRunner(UiRunner runner) { m_runOnUi = std::move(runner); }
+
     // The body of a worker thread; always 0.
     int run(const RecognitionJob& job);
 
@@ -54,4 +59,5 @@ private:
     ResultsTable m_table;
     std::mutex m_lastMutex;
     std::shared_ptr<std::atomic<bool>> m_last;
+    UiRunner m_runOnUi = [](const std::function<void()>& group) { group(); };
 };

@@ -139,12 +139,15 @@ void RegionSelector::onLeftRelease(int x, int y) {
     m_state.selecting = false;
     m_overlay.clearFigures();
 
-    Result result;
-    result.rect = rect;
-    // Cut from the frozen snapshot: the outline was only ever drawn over it.
-    if (rect.valid())
+    // A plain click (or a drag along one line) selects nothing: it ends the selector like a
+    // cancel, so neither the capture nor the stored coordinates are replaced by an empty one.
+    if (rect.valid()) {
+        Result result;
+        result.rect = rect;
+        // Cut from the frozen snapshot: the outline was only ever drawn over it.
         result.bmp = BmpImage::encode(m_snapshot, rect.left, rect.top, rect.width(), rect.height());
-    m_result = std::move(result);
+        m_result = std::move(result);
+    }
     m_overlay.close();
 }
 

@@ -20,7 +20,7 @@ public:
     static constexpr int kHintHeight = 32;
 
     struct Result {
-        // Empty after a plain click; bmp is then empty too.
+        // Empty only when the screen could not be read; bmp is then empty too.
         CaptureRect rect;
         Bytes bmp;
     };
@@ -28,7 +28,8 @@ public:
     RegionSelector(AppState& state, platform::Screen& screen, platform::Overlay& overlay);
 
     // Stores kind as the pending kind, opens the overlay and returns when it has closed:
-    // the rectangle and its image, or nothing when cancelled. Nothing either, at once and
+    // the rectangle and its image, or nothing when cancelled or when the release selected
+    // no area (a plain click). Nothing either, at once and
     // without opening anything, while an overlay is already open. When the screen cannot be
     // read the result is empty without an overlay, so the caller reports an empty capture.
     std::optional<Result> run(int kind);

@@ -1,24 +1,77 @@
 #include "json/json_document.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <exception>
+#include <limits>
+#include <system_error>
+#include <utility>
 
 using Json = nlohmann::ordered_json;
 
 namespace {
 
 std::string formatNumber(double value) {
+    // A number too large for a double reads as a script engine shows it.
+    if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.13g", value);
     return buffer;
 }
 
-// Counts bracket nesting outside strings without parsing, so that a hostile reply nested
-// thousands of levels deep never reaches the parser's or the destructor's recursion.
-bool withinDepth(std::string_view text, int limit) {
+// True when a number token is too large for a double. The parser refuses such a number and
+// with it the whole reply, where a script engine reads it as Infinity; a number too small
+// reads as 0 (or a subnormal) and parses already.
+bool overflows(std::string_view token) {
+    double value = 0;
+    const auto result = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (result.ec != std::errc::result_out_of_range) return false;
+    // Out of range one way or the other: the decimal exponent of the leading digit tells which.
+    long intDigits = 0;
+    long zerosAfterPoint = 0;
+    bool afterPoint = false;
+    bool seenDigit = false;
+    size_t i = token[0] == '-' ? 1 : 0;
+    for (; i < token.size() && token[i] != 'e' && token[i] != 'E'; ++i) {
+        if (token[i] == '.') {
+            afterPoint = true;
+        } else if (!seenDigit && token[i] == '0') {
+            if (afterPoint) ++zerosAfterPoint;
+        } else {
+            seenDigit = true;
+            if (!afterPoint) ++intDigits;
+        }
+    }
+    const long lead = intDigits > 0 ? intDigits - 1 : -(zerosAfterPoint + 1);
+    long exponent = 0;
+    bool negative = false;
+    for (; i < token.size(); ++i) {
+        if (token[i] == '-') negative = true;
+        if (token[i] >= '0' && token[i] <= '9') {
+            exponent = std::min(exponent * 10 + (token[i] - '0'), 1000000L);
+        }
+    }
+    return lead + (negative ? -exponent : exponent) > 0;
+}
+
+// One pass over the reply outside its strings. It counts bracket nesting without parsing, so
+// that a hostile reply nested thousands of levels deep never reaches the parser's or the
+// destructor's recursion, and it notes each number too large for a double by its place
+// among the reply's numbers, writing 0 in its stead so that the parser takes the rest.
+struct Scan {
+    bool withinDepth = true;
+    std::string rewritten;                          // empty when nothing was replaced
+    std::vector<std::pair<size_t, bool>> infinite;  // place among the numbers, negative
+};
+
+Scan scanText(std::string_view text, int limit) {
+    Scan scan;
     int depth = 0;
     bool inString = false;
+    size_t numbers = 0;
+    size_t copied = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (inString) {
@@ -30,12 +83,25 @@ bool withinDepth(std::string_view text, int limit) {
         } else if (c == '"') {
             inString = true;
         } else if (c == '[' || c == '{') {
-            if (++depth > limit) return false;
+            if (++depth > limit) {
+                scan.withinDepth = false;
+                return scan;
+            }
         } else if ((c == ']' || c == '}') && depth > 0) {
             --depth;
+        } else if (c == '-' || (c >= '0' && c <= '9')) {
+            const size_t end = std::min(text.find_first_not_of("0123456789.eE+-", i), text.size());
+            if (overflows(text.substr(i, end - i))) {
+                scan.infinite.emplace_back(numbers, c == '-');
+                scan.rewritten.append(text.substr(copied, i - copied)).append("0");
+                copied = end;
+            }
+            ++numbers;
+            i = end - 1;
         }
     }
-    return true;
+    if (!scan.infinite.empty()) scan.rewritten.append(text.substr(copied));
+    return scan;
 }
 
 std::string jsonText(const Json& value) {
@@ -105,9 +171,29 @@ bool allDigits(std::string_view text) {
 
 bool JsonDocument::Parse(std::string_view text) {
     m_value = nullptr;
-    if (!withinDepth(text, kMaxDepth)) return false;
+    const Scan scan = scanText(text, kMaxDepth);
+    if (!scan.withinDepth) return false;
     try {
-        Json parsed = Json::parse(text.begin(), text.end(), nullptr, false);
+        Json parsed;
+        if (scan.infinite.empty()) {
+            parsed = Json::parse(text.begin(), text.end(), nullptr, false);
+        } else {
+            // The parser hands over the numbers in document order, as the scan counted them.
+            size_t number = 0;
+            size_t next = 0;
+            const Json::parser_callback_t restore = [&](int, Json::parse_event_t event,
+                                                        Json& value) {
+                if (event != Json::parse_event_t::value || !value.is_number()) return true;
+                if (next < scan.infinite.size() && scan.infinite[next].first == number) {
+                    const double infinity = std::numeric_limits<double>::infinity();
+                    value = scan.infinite[next].second ? -infinity : infinity;
+                    ++next;
+                }
+                ++number;
+                return true;
+            };
+            parsed = Json::parse(scan.rewritten, restore, false);
+        }
         if (parsed.is_discarded()) return false;
         m_value = std::move(parsed);
     } catch (const std::exception&) {
@@ -161,6 +247,9 @@ std::string JsonDocument::GetText(std::string_view path, bool asJson) const {
     if (asJson) return jsonText(*node);
     std::string out;
     appendPlain(*node, out);
+    // An escaped NUL ends the text, as it ends a zero-terminated one: what follows it never
+    // reaches an edit box or the clipboard.
+    out.resize(std::min(out.find('\0'), out.size()));
     return out;
 }
 

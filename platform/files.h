@@ -14,9 +14,17 @@ std::string inProgramFolder(const std::string& name);
 // The folder of the running executable.
 std::string executableFolder();
 bool exists(const std::string& path);
-// Reads the whole file; false when it cannot be opened.
+// True when the folder exists and files can be created in it.
+bool canCreateIn(const std::string& folder);
+// Reads the whole file; false when it cannot be read or is not a regular file (a FIFO or
+// a device is never opened).
 bool readFile(const std::string& path, std::string& bytes);
-// Writes a temporary file in the same folder, then renames it over the target.
-bool writeFileAtomic(const std::string& path, const std::string& bytes);
+// Replaces a user's file with the bytes, whole or not at all: a temporary file in the
+// target's folder (fsynced) is renamed over the target. A symbolic link is followed and
+// its final target replaced; an existing file keeps its mode. False, with everything left
+// as it was, when the target is read-only, is not a regular file, has a LibreOffice or
+// OpenOffice lock file ".~lock.NAME#" beside it, or cannot be written (folder missing or
+// read-only, disk full).
+bool replaceFile(const std::string& path, const std::string& bytes);
 
 }  // namespace files

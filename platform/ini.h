@@ -16,8 +16,9 @@ namespace ini {
 // reads nothing.
 std::string read(const std::string& file, const std::string& section, const std::string& key);
 // Replaces the value where it stands, or adds the key at the end of its section, or the
-// section at the end of the file; creates the file. False when the file could not be
-// written (the old file is then left whole).
+// section at the end of the file; creates the file. Only the value's first line is
+// written (what a read gives back); a section or key name that spans lines writes
+// nothing. False when the file could not be written (the old file is then left whole).
 bool write(const std::string& file, const std::string& section, const std::string& key,
            const std::string& value);
 // Section names in file order; empty when the file is missing.

@@ -1,7 +1,42 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, running and testing Ozmira needs.
 # Quick when everything is there: apt-get runs only for what is missing.
+#
+# As a normal user it asks for root through sudo, or through su where sudo is missing or
+# refuses; where neither works it prints the one command to run by hand. It waits (bounded)
+# for another package manager that holds the lock, and never stops at a package's question.
 set -euo pipefail
+
+# How long to wait for a package manager that another program is running (unattended
+# upgrades or the software centre right after the first login).
+lock_wait=${OZMIRA_APT_LOCK_WAIT:-600}
+self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+
+# Runs as root: apt-get, waiting for the locks another program holds, never at a prompt.
+install_as_root() {
+  export DEBIAN_FRONTEND=noninteractive
+  local options=(-o "DPkg::Lock::Timeout=$lock_wait" -o Dpkg::Options::=--force-confdef
+                 -o Dpkg::Options::=--force-confold)
+  local waited=0 log
+  log=$(mktemp)
+  # The lists lock of "update" is not covered by the dpkg lock timeout on every apt.
+  until apt-get "${options[@]}" update 2>"$log"; do
+    if ! grep -q "Could not get lock" "$log" || [ "$waited" -ge "$lock_wait" ]; then
+      cat "$log" >&2; rm -f "$log"; return 1
+    fi
+    [ "$waited" -eq 0 ] && echo "Another program is using the package manager; waiting for it (at most ${lock_wait} s)..." >&2
+    sleep 5; waited=$((waited + 5))
+  done
+  rm -f "$log"
+  apt-get "${options[@]}" install -y --no-install-recommends "$@"
+}
+
+if [ "${1:-}" = "--install-as-root" ]; then
+  shift
+  install_as_root "$@"
+  exit $?
+fi
+
 
 build_packages=(
   cmake ninja-build g++ pkg-config
@@ -25,8 +60,43 @@ for p in "${want[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+by_hand="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+
+give_up() {
+  echo >&2
+  echo "Ozmira's setup could not get root rights to install the Debian packages it needs." >&2
+  echo "Run this one line as root (for example after 'su -'), then run this script again:" >&2
+  echo >&2
+  echo "    $by_hand" >&2
+  echo >&2
+  exit 1
+}
+
 echo "Installing: ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+if [ "$(id -u)" -eq 0 ]; then
+  install_as_root "${missing[@]}"
+  exit $?
+fi
+
+# sudo and su drop DEBIAN_FRONTEND, so the root side sets it itself.
+root_cmd=$(printf '%q ' bash "$self" --install-as-root "${missing[@]}")
+# sudo first, if it exists and lets this user in (-v asks for the password once and fails
+# for a user who is not in the sudoers file, without running anything).
+if command -v sudo >/dev/null 2>&1; then
+  if sudo -v; then
+    status=0
+    sudo bash "$self" --install-as-root "${missing[@]}" || status=$?
+    [ $status -eq 0 ] || echo "The install through sudo failed (exit status $status)." >&2
+    exit $status
+  fi
+  echo "sudo does not let this user install packages; trying su instead (root's password)." >&2
+else
+  echo "sudo is not installed; trying su instead (root's password)." >&2
+fi
+if command -v su >/dev/null 2>&1; then
+  status=0
+  su root -c "$root_cmd" || status=$?
+  [ $status -eq 0 ] && exit 0
+  echo "su failed (exit status $status)." >&2
+fi
+give_up

@@ -60,17 +60,41 @@ std::string homeFolder() {
     return home;
 }
 
-// The file a path names: a symbolic link is followed, so that the link itself survives
-// the rename of an atomic write.
-std::string resolvedTarget(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char buffer[PATH_MAX];
-        if (realpath(path.c_str(), buffer)) {
-            return buffer;
+// The file a path names, symbolic links followed (also a dangling one, whose target is
+// then created), so that a link survives the rename of a replacement. Empty when the
+// links go round in circles.
+std::string resolvedTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return path;
         }
+        char buffer[PATH_MAX];
+        ssize_t n = readlink(path.c_str(), buffer, sizeof buffer - 1);
+        if (n <= 0) {
+            return {};
+        }
+        std::string link(buffer, static_cast<size_t>(n));
+        path = link.front() == '/' ? link : folderOf(path) + "/" + link;
     }
-    return path;
+    return {};
+}
+
+// A file that nobody may write, or that we may not write, is the user's decision to keep
+// it as it is. The mode bits are checked too, because access() lets root write anything.
+bool isReadOnly(const std::string& path, const struct stat& st) {
+    if ((st.st_mode & 0222) == 0 || (st.st_uid == geteuid() && !(st.st_mode & S_IWUSR))) {
+        return true;
+    }
+    return access(path.c_str(), W_OK) != 0;
+}
+
+// LibreOffice and OpenOffice hold a document open with a lock file beside it; replacing
+// the file under them loses our values when they save theirs.
+bool isHeldByOffice(const std::string& path) {
+    struct stat st;
+    std::string lock = folderOf(path) + "/.~lock." + nameOf(path) + "#";
+    return lstat(lock.c_str(), &st) == 0;
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -165,13 +189,24 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
+bool canCreateIn(const std::string& folder) {
+    struct stat st;
+    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 bool readFile(const std::string& path, std::string& bytes) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO or a device is never opened (an open could wait for a writer for ever); the
+    // check is made again on the open file, which O_NONBLOCK keeps from waiting meanwhile.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return false;
+    }
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return false;
     }
-    struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         return false;
     }
@@ -197,11 +232,21 @@ bool readFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
-bool writeFileAtomic(const std::string& path, const std::string& bytes) {
+bool replaceFile(const std::string& path, const std::string& bytes) {
+    if (path.empty() || path.back() == '/') {
+        return false;
+    }
     const std::string target = resolvedTarget(path);
+    if (target.empty() || isHeldByOffice(path) || isHeldByOffice(target)) {
+        return false;
+    }
+    // stat() only: opening a FIFO or a device could block or have effects of its own.
     struct stat old;
     bool replacing = stat(target.c_str(), &old) == 0;
-    if (replacing && !S_ISREG(old.st_mode)) {
+    if (!replacing && errno != ENOENT) {
+        return false;
+    }
+    if (replacing && (!S_ISREG(old.st_mode) || isReadOnly(target, old))) {
         return false;
     }
     std::string temporary;

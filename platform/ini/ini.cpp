@@ -27,6 +27,17 @@ std::string entryName(const std::string& name) {
     return trimmed;
 }
 
+// A value keeps only its first line: that is all a later read gives back (and all that
+// Windows ever read back), and a second line written raw would become a section or a key
+// of its own.
+std::string firstLine(const std::string& value) {
+    return value.substr(0, value.find_first_of("\r\n"));
+}
+
+bool spansLines(const std::string& name) {
+    return name.find_first_of("\r\n") != std::string::npos;
+}
+
 }  // namespace
 
 namespace ini {
@@ -47,7 +58,8 @@ bool write(const std::string& file, const std::string& section, const std::strin
            const std::string& value) {
     std::string path = skipLeading(file), sectionName = entryName(section),
                 keyName = entryName(key);
-    if (path.empty() || sectionName.empty() || keyName.empty()) {
+    if (path.empty() || sectionName.empty() || keyName.empty() || spansLines(sectionName) ||
+        spansLines(keyName)) {
         return false;
     }
     std::string bytes;
@@ -56,11 +68,11 @@ bool write(const std::string& file, const std::string& section, const std::strin
         return false;  // never replace a file that could not be read
     }
     IniFile ini(bytes);
-    ini.setValue(sectionName, keyName, value);
+    ini.setValue(sectionName, keyName, firstLine(value));
     if (existed && ini.bytes() == bytes) {
         return true;  // the same value written back: leave the file alone
     }
-    return files::writeFileAtomic(path, ini.bytes());
+    return files::replaceFile(path, ini.bytes());
 }
 
 std::vector<std::string> sectionNames(const std::string& file) {

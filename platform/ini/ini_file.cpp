@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 bool isBlank(char ch) {
     return ch == ' ' || ch == '\t';
 }
@@ -31,12 +29,31 @@ bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-IniFile::IniFile(std::string bytes) : m_bytes(std::move(bytes)) {
-    m_utf8 = !charset::isAscii(m_bytes) && charset::isValidUtf8(m_bytes);
-    if (m_utf8 && std::string_view(m_bytes).starts_with(kByteOrderMark)) {
-        m_bomLength = kByteOrderMark.size();
+IniFile::IniFile(std::string bytes) {
+    const charset::Detected detected = charset::detectEncoding(bytes);
+    m_encoding = detected.encoding;
+    m_utf8 = m_encoding != charset::Encoding::Cp936;
+    if (isWide()) {
+        // Edited as UTF-8 and written back as UTF-16, as Notepad's "Unicode" saved it.
+        m_bytes = charset::utf16ToUtf8(std::string_view(bytes).substr(detected.bomLength),
+                                       m_encoding == charset::Encoding::Utf16Be);
+    } else {
+        m_bytes = std::move(bytes);
+        m_bomLength = detected.bomLength;
     }
     parse();
+}
+
+bool IniFile::isWide() const {
+    return m_encoding == charset::Encoding::Utf16Le || m_encoding == charset::Encoding::Utf16Be;
+}
+
+std::string IniFile::bytes() const {
+    if (!isWide()) {
+        return m_bytes;
+    }
+    const bool bigEndian = m_encoding == charset::Encoding::Utf16Be;
+    return (bigEndian ? "\xFE\xFF" : "\xFF\xFE") + charset::utf8ToUtf16(m_bytes, bigEndian);
 }
 
 // Where the character at i ends. In code page 936 a trail byte may look like "[", "]" or

@@ -6,14 +6,17 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/charset.h"
+
 class IniFile {
 public:
-    // A file that is valid UTF-8 with non-ASCII text stays UTF-8; any other is code page
-    // 936 with GB18030's forms for what 936 lacks. A new (empty) file is code page 936.
+    // The file keeps the encoding charset::detectEncoding finds: code page 936 (with
+    // GB18030's forms for what 936 lacks), UTF-8, or UTF-16 with its byte order mark. A
+    // new (empty) file is code page 936.
     explicit IniFile(std::string bytes);
 
-    const std::string& bytes() const { return m_bytes; }
-    bool isUtf8() const { return m_utf8; }
+    // The file's bytes, in its own encoding.
+    std::string bytes() const;
 
     // Names and values are UTF-8. The value comes trimmed, unquoted and cut to at most
     // maxBytes in the file's encoding; false when the section or key is missing.
@@ -33,6 +36,7 @@ private:
         size_t valueBegin = 0, valueEnd = 0;  // value, trimmed
     };
 
+    bool isWide() const;
     void parse();
     Line parseLine(size_t begin, size_t end, size_t next) const;
     size_t charEnd(size_t i) const;
@@ -45,7 +49,8 @@ private:
     int findKey(int section, std::string_view key) const;
     std::string lineEnd() const;
 
-    std::string m_bytes;
+    std::string m_bytes;  // a UTF-16 file is held as UTF-8
+    charset::Encoding m_encoding = charset::Encoding::Cp936;
     bool m_utf8 = false;
     size_t m_bomLength = 0;
     std::vector<Line> m_lines;

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include "platform/qt/grid_view.h"
 #include "platform/qt/html_view.h"
@@ -120,6 +123,35 @@ QWidget* ControlBuilder::create(const layout::Control& c, QWidget* parent) {
     return new QWidget(parent);
 }
 
+// The layout was drawn with a font whose captions run narrower than the CJK fonts of a Linux
+// desktop. A check box keeps the narrow gap between its box and its text that the layout
+// allows for (with the style's wider gap, "识别文本合并" ran under the button beside it), and
+// a caption still wider than its control gets a smaller font, down to three quarters of its
+// size, instead of losing its ends.
+void ControlBuilder::fitCaption(QWidget* w, Kind kind) {
+    int textLeft = 0;
+    QString text;
+    if (kind == Kind::CheckBox) {
+        auto* box = static_cast<QCheckBox*>(w);
+        box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = text = box->text();
+        textLeft = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).left();
+    } else if (kind == Kind::Label) {
+        text = static_cast<QLabel*>(w)->text();
+    } else {
+        return;
+    }
+    QFont f = w->font();
+    const int size = QFontInfo(f).pixelSize();
+    for (int px = size; px >= size * 3 / 4; --px) {
+        if (px < size) f.setPixelSize(px);
+        if (textLeft + QFontMetrics(f).horizontalAdvance(text) <= w->width()) break;
+    }
+    if (f != w->font()) w->setFont(f);
+}
+
 bool ControlBuilder::coversEarlierSibling(const layout::Control& control) {
     const platform::Rect& g = control.geometry;
     for (const layout::Control& c : layout::controls()) {
@@ -147,6 +179,7 @@ ControlRegistry ControlBuilder::build(QWidget* window) {
         if (c.tag != 0) w->setProperty("tag", c.tag);
         const platform::Rect& r = c.geometry;
         w->setGeometry(r.left, r.top, qMax(0, r.width), qMax(0, r.height));
+        fitCaption(w, c.kind);
         if (c.hidden) w->hide();
         if (c.disabled) w->setEnabled(false);
         if (c.kind == Kind::Label) {

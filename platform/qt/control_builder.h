@@ -35,4 +35,5 @@ private:
     static QWidget* parentFor(const layout::Control& control, QWidget* window,
                               const ControlRegistry& made);
     static bool coversEarlierSibling(const layout::Control& control);
+    static void fitCaption(QWidget* widget, layout::Kind kind);
 };

@@ -51,6 +51,23 @@ bool UiGate::run(const std::function<void()>& call) {
     return false;
 }
 
+void UiGate::post(std::function<void()> call) {
+    std::shared_ptr<Shared> shared = m_shared;
+    std::lock_guard lock(shared->mutex);
+    if (shared->closed) return;
+    // Under the lock, as in run(): the gate cannot be destroyed in between.
+    QMetaObject::invokeMethod(
+        this,
+        [shared, call = std::move(call)] {
+            {
+                std::lock_guard lock(shared->mutex);
+                if (shared->closed) return;
+            }
+            call();
+        },
+        Qt::QueuedConnection);
+}
+
 void UiGate::execute(const std::shared_ptr<Shared>& shared, const std::shared_ptr<Job>& job) {
     {
         std::lock_guard lock(shared->mutex);

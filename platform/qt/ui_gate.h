@@ -20,6 +20,9 @@ public:
     // true when it ran. The call may use the caller's locals: it either runs to its end
     // before run returns, or not at all.
     bool run(const std::function<void()>& call);
+    // Queues the call for the user-interface thread and returns at once, from any thread.
+    // It runs in the order posted, unless the gate is closed by then.
+    void post(std::function<void()> call);
 
     // From here on nothing runs; waiting callers are released. Idempotent.
     void close();

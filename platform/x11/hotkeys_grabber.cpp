@@ -66,9 +66,19 @@ std::optional<KeyGrab> HotkeysGrabber::resolve(int32_t modifiers, int32_t virtua
     if (modifiers < 0 || (modifiers & ~kAllFlags) != 0 || virtualKey == 0) return std::nullopt;
 
     KeyGrab grab;
-    for (uint32_t keysym : keysymsOf(virtualKey)) {
-        grab.keycodes = keycodesOf(keysym);
-        if (!grab.keycodes.empty()) break;
+    for (const KeySymbols& way : keysymsOf(virtualKey)) {
+        for (uint32_t keysym : way.keysyms) {
+            for (xcb_keycode_t k : keycodesOf(keysym, way.firstLevelOnly)) {
+                if (std::find(grab.keycodes.begin(), grab.keycodes.end(), k) ==
+                    grab.keycodes.end()) {
+                    grab.keycodes.push_back(k);
+                }
+            }
+        }
+        if (!grab.keycodes.empty()) {
+            if (way.withControl) grab.modifiers |= XCB_MOD_MASK_CONTROL;
+            break;
+        }
     }
     if (grab.keycodes.empty()) return std::nullopt;
 
@@ -107,7 +117,23 @@ bool HotkeysGrabber::grab(const KeyGrab& grab) {
 }
 
 void HotkeysGrabber::ungrab(const KeyGrab& grab) {
+    if (grab.keycodes.empty()) return;
     ungrabVariants(variantsOf(grab));
+}
+
+void HotkeysGrabber::releaseStale(const std::vector<KeyGrab>& before,
+                                  const std::vector<KeyGrab>& after) {
+    std::vector<Variant> kept;
+    for (const KeyGrab& grab : after) {
+        for (const Variant& v : variantsOf(grab)) kept.push_back(v);
+    }
+    std::vector<Variant> stale;
+    for (const KeyGrab& grab : before) {
+        for (const Variant& v : variantsOf(grab)) {
+            if (std::find(kept.begin(), kept.end(), v) == kept.end()) stale.push_back(v);
+        }
+    }
+    if (!stale.empty()) ungrabVariants(stale);
 }
 
 void HotkeysGrabber::ungrabVariants(const std::vector<Variant>& variants) {
@@ -119,15 +145,27 @@ void HotkeysGrabber::ungrabVariants(const std::vector<Variant>& variants) {
     std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
 }
 
-void HotkeysGrabber::mappingChanged(xcb_mapping_notify_event_t* event) {
+bool HotkeysGrabber::mappingChanged(xcb_mapping_notify_event_t* event) {
+    if (event->request == XCB_MAPPING_POINTER) return false;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_symbols) xcb_refresh_keyboard_mapping(m_symbols, event);
+    return true;
 }
 
-std::vector<xcb_keycode_t> HotkeysGrabber::keycodesOf(uint32_t keysym) {
+std::vector<xcb_keycode_t> HotkeysGrabber::keycodesOf(uint32_t keysym, bool firstLevelOnly) {
     std::vector<xcb_keycode_t> keycodes;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_symbols) return keycodes;
+    if (firstLevelOnly) {
+        const xcb_setup_t* setup = xcb_get_setup(m_connection);
+        for (int k = setup->min_keycode; k <= setup->max_keycode; ++k) {
+            const auto keycode = static_cast<xcb_keycode_t>(k);
+            if (xcb_key_symbols_get_keysym(m_symbols, keycode, 0) == keysym) {
+                keycodes.push_back(keycode);
+            }
+        }
+        return keycodes;
+    }
     xcb_keycode_t* found = xcb_key_symbols_get_keycode(m_symbols, keysym);
     if (!found) return keycodes;
     for (const xcb_keycode_t* k = found; *k != XCB_NO_SYMBOL; ++k) {

@@ -21,6 +21,7 @@ struct KeyGrab {
     // True when an event with this key and modifier state belongs to the grab.
     bool matches(xcb_keycode_t keycode, uint16_t state) const;
     bool overlaps(const KeyGrab& other) const;
+    bool operator==(const KeyGrab&) const = default;
 };
 
 class HotkeysGrabber {
@@ -38,11 +39,15 @@ public:
     // when one is refused (another client holds it) the variants already taken are let go.
     bool grab(const KeyGrab& grab);
     void ungrab(const KeyGrab& grab);
-    // A keyboard mapping change (MappingNotify) makes the keysym table reload.
-    void mappingChanged(xcb_mapping_notify_event_t* event);
+    // Lets go of every variant that a grab of `before` held and none of `after` holds.
+    void releaseStale(const std::vector<KeyGrab>& before, const std::vector<KeyGrab>& after);
+    // A keyboard mapping change (MappingNotify) makes the keysym table reload. True when
+    // the keys or the modifiers changed: a grab is a key number, so every combination must
+    // then be resolved and grabbed again.
+    bool mappingChanged(xcb_mapping_notify_event_t* event);
 
 private:
-    std::vector<xcb_keycode_t> keycodesOf(uint32_t keysym);
+    std::vector<xcb_keycode_t> keycodesOf(uint32_t keysym, bool firstLevelOnly = false);
     uint16_t lockModifiers();
     void ungrabVariants(const std::vector<std::pair<xcb_keycode_t, uint16_t>>& variants);
 

@@ -9,56 +9,64 @@ namespace x11hotkeys {
 
 namespace {
 
-const std::map<int32_t, std::vector<uint32_t>>& table() {
-    static const std::map<int32_t, std::vector<uint32_t>> keys = [] {
-        std::map<int32_t, std::vector<uint32_t>> k = {
-            // Break is the second symbol of the Pause key: the grab takes that key.
-            {3, {XK_Break}},
-            {8, {XK_BackSpace}},
-            {13, {XK_Return}},
-            {16, {XK_Shift_L}},
-            {17, {XK_Control_L}},
-            {18, {XK_Alt_L}},
-            {19, {XK_Pause}},
-            {20, {XK_Caps_Lock}},
-            {27, {XK_Escape}},
-            {32, {XK_space}},
-            {33, {XK_Prior}},
-            {34, {XK_Next}},
-            {35, {XK_End}},
-            {36, {XK_Home}},
-            {37, {XK_Left}},
-            {38, {XK_Up}},
-            {39, {XK_Right}},
-            {40, {XK_Down}},
-            {45, {XK_Insert}},
-            {46, {XK_Delete}},
-            {91, {XK_Super_L}},
-            {106, {XK_KP_Multiply}},
-            {107, {XK_KP_Add}},
-            {144, {XK_Num_Lock}},
-            {145, {XK_Scroll_Lock}},
+std::vector<KeySymbols> one(uint32_t keysym) {
+    return {KeySymbols{{keysym}}};
+}
+
+const std::map<int32_t, std::vector<KeySymbols>>& table() {
+    static const std::map<int32_t, std::vector<KeySymbols>> keys = [] {
+        std::map<int32_t, std::vector<KeySymbols>> k = {
+            // Break has a key of its own on few keyboards. The usual map gives it as the
+            // Pause key's second level, which Control reaches (Ctrl+Pause, as on Windows):
+            // grabbing that key plainly would take Pause away from its own row.
+            {3, {{{XK_Break}, true}, {{XK_Pause}, false, true}}},
+            {8, one(XK_BackSpace)},
+            {13, one(XK_Return)},
+            // Either side of a modifier key shows the same name in a key box; so does AltGr,
+            // the right Alt of many layouts.
+            {16, {{{XK_Shift_L, XK_Shift_R}}}},
+            {17, {{{XK_Control_L, XK_Control_R}}}},
+            {18, {{{XK_Alt_L, XK_Alt_R, XK_ISO_Level3_Shift}}}},
+            {19, one(XK_Pause)},
+            {20, one(XK_Caps_Lock)},
+            {27, one(XK_Escape)},
+            {32, one(XK_space)},
+            {33, one(XK_Prior)},
+            {34, one(XK_Next)},
+            {35, one(XK_End)},
+            {36, one(XK_Home)},
+            {37, one(XK_Left)},
+            {38, one(XK_Up)},
+            {39, one(XK_Right)},
+            {40, one(XK_Down)},
+            {45, one(XK_Insert)},
+            {46, one(XK_Delete)},
+            {91, one(XK_Super_L)},
+            {106, one(XK_KP_Multiply)},
+            {107, one(XK_KP_Add)},
+            {144, one(XK_Num_Lock)},
+            {145, one(XK_Scroll_Lock)},
             // Punctuation as on the US layout, which these codes are named after.
-            {186, {XK_semicolon}},
-            {187, {XK_equal}},
-            {188, {XK_comma}},
-            {189, {XK_minus}},
-            {190, {XK_period}},
-            {191, {XK_slash}},
-            {192, {XK_grave}},
-            {219, {XK_bracketleft}},
-            {220, {XK_backslash}},
-            {221, {XK_bracketright}},
-            {222, {XK_apostrophe}},
+            {186, one(XK_semicolon)},
+            {187, one(XK_equal)},
+            {188, one(XK_comma)},
+            {189, one(XK_minus)},
+            {190, one(XK_period)},
+            {191, one(XK_slash)},
+            {192, one(XK_grave)},
+            {219, one(XK_bracketleft)},
+            {220, one(XK_backslash)},
+            {221, one(XK_bracketright)},
+            {222, one(XK_apostrophe)},
         };
-        for (int i = 0; i <= 9; ++i) k[48 + i] = {static_cast<uint32_t>(XK_0 + i)};
+        for (uint32_t i = 0; i <= 9; ++i) k[48 + i] = one(XK_0 + i);
         // Letters by their lower-case symbol, the one on the key's first level.
-        for (int i = 0; i < 26; ++i) k[65 + i] = {static_cast<uint32_t>(XK_a + i)};
-        for (int i = 0; i < 16; ++i) k[112 + i] = {static_cast<uint32_t>(XK_F1 + i)};
-        k[124].push_back(XF86XK_Tools);
-        k[125].push_back(XF86XK_Launch5);
-        k[126].push_back(XF86XK_Launch6);
-        k[127].push_back(XF86XK_Launch7);
+        for (uint32_t i = 0; i < 26; ++i) k[65 + i] = one(XK_a + i);
+        for (uint32_t i = 0; i < 16; ++i) k[112 + i] = one(XK_F1 + i);
+        k[124].push_back({{XF86XK_Tools}});
+        k[125].push_back({{XF86XK_Launch5}});
+        k[126].push_back({{XF86XK_Launch6}});
+        k[127].push_back({{XF86XK_Launch7}});
         return k;
     }();
     return keys;
@@ -66,9 +74,9 @@ const std::map<int32_t, std::vector<uint32_t>>& table() {
 
 }  // namespace
 
-std::vector<uint32_t> keysymsOf(int32_t virtualKey) {
+std::vector<KeySymbols> keysymsOf(int32_t virtualKey) {
     const auto it = table().find(virtualKey);
-    return it == table().end() ? std::vector<uint32_t>() : it->second;
+    return it == table().end() ? std::vector<KeySymbols>() : it->second;
 }
 
 }  // namespace x11hotkeys

@@ -82,7 +82,7 @@ bool HotkeysX11::registerHotkey(platform::WindowHandle window, int32_t id, int32
         if (r.grab.overlaps(*grab)) return false;
     }
     if (!m_grabber->grab(*grab)) return false;
-    m_registrations.push_back({window, id, std::move(*grab)});
+    m_registrations.push_back({window, id, modifiers, keyCode, std::move(*grab)});
     return true;
 }
 
@@ -113,7 +113,10 @@ void HotkeysX11::readEvents() {
                 onKeyPress(*reinterpret_cast<xcb_key_press_event_t*>(event));
                 break;
             case XCB_MAPPING_NOTIFY:
-                m_grabber->mappingChanged(reinterpret_cast<xcb_mapping_notify_event_t*>(event));
+                if (m_grabber->mappingChanged(
+                        reinterpret_cast<xcb_mapping_notify_event_t*>(event))) {
+                    grabAgain();
+                }
                 break;
             case XCB_CLIENT_MESSAGE:
                 stop = m_stopping &&
@@ -125,6 +128,33 @@ void HotkeysX11::readEvents() {
         std::free(event);
         if (stop) return;
     }
+}
+
+// A layout switch moves symbols to other keys (z and y trade places between the US and the
+// German maps) and may move Num Lock to another modifier: a grab is a key number, so each
+// registration resolves its combination again. One that now lies elsewhere is grabbed there
+// before the old keys are let go; one that the new map cannot carry, or that another client
+// holds meanwhile, rests without keys until the next change. The server also announces a map
+// change whenever input switches between keyboards with the same map: nothing moves then,
+// and no grab is let go even for a moment, so no press is lost.
+void HotkeysX11::grabAgain() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<KeyGrab> before;
+    for (const Registration& r : m_registrations) before.push_back(r.grab);
+    for (auto r = m_registrations.begin(); r != m_registrations.end(); ++r) {
+        std::optional<KeyGrab> grab = m_grabber->resolve(r->modifiers, r->keyCode);
+        r->grab = {};
+        if (!grab) continue;
+        // Two combinations that the new map puts on one key: the earlier one keeps it.
+        const bool taken = std::any_of(m_registrations.begin(), r, [&](const Registration& o) {
+            return o.grab.overlaps(*grab);
+        });
+        const bool unchanged = *grab == before[r - m_registrations.begin()];
+        if (!taken && (unchanged || m_grabber->grab(*grab))) r->grab = std::move(*grab);
+    }
+    std::vector<KeyGrab> after;
+    for (const Registration& r : m_registrations) after.push_back(r.grab);
+    m_grabber->releaseStale(before, after);
 }
 
 void HotkeysX11::onKeyPress(const xcb_key_press_event_t& event) {

@@ -42,7 +42,9 @@ private:
     struct Registration {
         platform::WindowHandle window;
         int32_t id;
-        x11hotkeys::KeyGrab grab;
+        int32_t modifiers;  // as registered, to resolve again after a mapping change
+        int32_t keyCode;
+        x11hotkeys::KeyGrab grab;  // no keys while the current map cannot carry it
     };
     // The windows' handlers; posted functions hold it weakly, so a hotkey that reaches the
     // user-interface thread after shutdown finds nothing to call.
@@ -53,6 +55,7 @@ private:
 
     void readEvents();
     void onKeyPress(const xcb_key_press_event_t& event);
+    void grabAgain();
     static void deliver(const std::weak_ptr<Handlers>& handlers, platform::WindowHandle window,
                         int32_t id);
 

@@ -1,6 +1,6 @@
 #include "platform/xlsx/xlsx_workbook.h"
 
-#include "platform/xlsx/atomic_file.h"
+#include "platform/files.h"
 #include "platform/xlsx/cell_text.h"
 
 #include <strings.h>
@@ -244,7 +244,7 @@ bool XlsxWorkbook::save(const std::string& path) {
     std::set<std::string> removed;
     collectChanges(replaced, removed);
     std::string archive;
-    if (!m_package.rebuild(replaced, removed, archive) || !AtomicFile::write(path, archive))
+    if (!m_package.rebuild(replaced, removed, archive) || !files::replaceFile(path, archive))
         return false;
     // What was saved is the new starting point: later saves replace only later changes.
     if (!m_package.reopen(std::move(archive))) return false;

@@ -5,5 +5,6 @@ if(TARGET ozmira_app AND TARGET ozmira_test_support)
               SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_test.cpp
                       ${CMAKE_CURRENT_LIST_DIR}/main_window_commands_test.cpp
                       ${CMAKE_CURRENT_LIST_DIR}/update_notice_test.cpp
+                      ${CMAKE_CURRENT_LIST_DIR}/startup_network_test.cpp
               DEPS ozmira_app ozmira_test_support)
 endif()

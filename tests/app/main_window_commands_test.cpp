@@ -206,7 +206,7 @@ TEST_F(MainWindowTest, CommandsOfOtherSubsystemsReachTheirServices) {
     services.startCaptureCommand = [&](int id) { calls.push_back("capture" + std::to_string(id)); };
     services.translate = [&] { calls.push_back("translate"); };
     services.exportAll = [&] { calls.push_back("export"); };
-    services.fetchToken = [&] { calls.push_back("token"); };
+    services.fetchToken = [&] { return NetworkStep{[] {}, [&] { calls.push_back("token"); }}; };
     services.keyBoxReleased = [&](int box, int key) {
         calls.push_back("key" + std::to_string(box) + ":" + std::to_string(key));
     };

@@ -49,6 +49,7 @@ TEST_F(MainWindowTest, StartupStepsRunInOrder) {
     services.fetchToken = [&] {
         // The update notice ran just before: with no network it reported its failure.
         steps.push_back("token:" + form.text(ctl::组合框key) + ":" + form.statusText(ctl::状态条1, 1));
+        return NetworkStep{[] {}, [] {}};
     };
     services.loadExportProfile = [&] { steps.push_back("export:" + state->exportProfilePath); };
     writeIni("windows data.ini", "[快捷键1]\n键码=F1键\n");

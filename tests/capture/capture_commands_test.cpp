@@ -191,15 +191,50 @@ TEST_F(CaptureCommandsTest, RightClickCancelsWithoutACapture) {
     EXPECT_FALSE(form.visible(ctl::图片框1));
 }
 
-TEST_F(CaptureCommandsTest, PlainClickStartsARecognitionOfAnEmptyCapture) {
-    overlay.script = [](platform::OverlayEvents& e) {
-        e.onLeftPress(5, 5);
-        e.onLeftRelease(5, 5);
-    };
-    commands.StartCapture(1, "");
+TEST_F(CaptureCommandsTest, EmptySelectionWritesNothingAnywhere) {
+    const struct {
+        const char* name;
+        int x, y;  // the release; the press is at (200, 150)
+        bool selected;
+    } cases[] = {{"plain click", 200, 150, false},
+                 {"same row", 260, 150, false},
+                 {"same column", 200, 90, false},
+                 {"drag", 260, 90, true}};
+    form.setChecked(ctl::选择框坐标同步, true);
+    for (const auto& c : cases) {
+        form.setText(ctl::编辑框坐标, "1|2|3|4");
+        form.setVisible(ctl::图片框1, false);
+        state.capturedImage = std::make_shared<const Bytes>("old");
+        recognition.clear();
+        drag(200, 150, c.x, c.y);
+        commands.StartCapture(1, "");
+        EXPECT_EQ(form.text(ctl::编辑框坐标), c.selected ? "200|90|260|150" : "1|2|3|4") << c.name;
+        const std::vector<std::string> started{"stop", "start1"};
+        EXPECT_EQ(recognition, c.selected ? started : std::vector<std::string>()) << c.name;
+        EXPECT_EQ(*state.capturedImage != "old", c.selected) << c.name;
+        EXPECT_EQ(form.visible(ctl::图片框1), c.selected) << c.name;
+        EXPECT_EQ(form.windowState(), platform::WindowState::Normal) << c.name;
+    }
+}
+
+TEST_F(CaptureCommandsTest, UnreadableScreenKeepsTheStoredCoordinates) {
+    struct UnreadableScreen : FakeScreen {
+        platform::ScreenImage snapshot() override { return {}; }
+    } unreadable;
+    RegionSelector blindSelector{state, unreadable, overlay};
+    CaptureCommands blind{
+        state,
+        form,
+        unreadable,
+        blindSelector,
+        {[this](int kind) { recognition.push_back("start" + std::to_string(kind)); },
+         [this] { recognition.push_back("stop"); }}};
+    form.setChecked(ctl::选择框坐标同步, true);
+    form.setText(ctl::编辑框坐标, "1|2|3|4");
+    blind.StartCapture(1, "");
+    EXPECT_EQ(form.text(ctl::编辑框坐标), "1|2|3|4");
+    // The recognition still reports the empty capture.
     EXPECT_EQ(recognition, (std::vector<std::string>{"stop", "start1"}));
-    ASSERT_TRUE(state.capturedImage);
-    EXPECT_TRUE(state.capturedImage->empty());
 }
 
 TEST_F(CaptureCommandsTest, CommandsAreIgnoredWhileTheSelectorIsOpen) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <thread>
+#include <utility>
+
 #include "app/control_names.h"
 #include "support/fake_form.h"
 #include "support/scripted_transport.h"
@@ -29,11 +33,85 @@ Bytes smallBmp(int w, int h) {
     return b;
 }
 
+// A form that lets something happen at the n-th cell write, as another worker's writes
+// land in the middle of a run's own when both go through the user-interface thread.
+class InterruptibleForm : public FakeForm {
+public:
+    void atCell(int n, std::function<void()> what) {
+        m_countdown = n;
+        m_what = std::move(what);
+    }
+    void setCell(const std::string& grid, int row, int column, const std::string& text) override {
+        FakeForm::setCell(grid, row, column, text);
+        if (m_what && --m_countdown == 0) std::exchange(m_what, nullptr)();
+    }
+
+private:
+    int m_countdown = 0;
+    std::function<void()> m_what;
+};
+
+// The user-interface thread as a test plays it: the test's own thread. A worker's group of
+// control updates waits until the test runs it, as the Qt gate makes a worker wait its turn.
+class UiThread {
+public:
+    RecognitionWorkflow::UiRunner runner() {
+        return [this](const std::function<void()>& group) { run(group); };
+    }
+    // Starts the work on a worker; returns when it waits for its turn or has ended.
+    void startWorker(std::function<void()> work) {
+        m_ended = false;
+        m_worker = std::thread([this, work = std::move(work)] {
+            work();
+            std::lock_guard lock(m_mutex);
+            m_ended = true;
+            m_wake.notify_all();
+        });
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return m_waiting || m_ended; });
+    }
+    // Runs the waiting group, if any, and lets the worker end.
+    void finishWorker() {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_waiting) (*std::exchange(m_waiting, nullptr))();
+            m_wake.notify_all();
+        }
+        m_worker.join();
+    }
+
+private:
+    void run(const std::function<void()>& group) {
+        if (std::this_thread::get_id() == m_main) return group();
+        std::unique_lock lock(m_mutex);
+        m_waiting = &group;
+        m_wake.notify_all();
+        m_wake.wait(lock, [this] { return m_waiting == nullptr; });
+    }
+
+    std::thread::id m_main = std::this_thread::get_id();
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    const std::function<void()>* m_waiting = nullptr;
+    bool m_ended = false;
+    std::thread m_worker;
+};
+
+// A card reply of n fields named prefix1 … prefixN, each holding its own name.
+std::string cardReply(const std::string& prefix, int n) {
+    std::string fields;
+    for (int i = 1; i <= n; ++i) {
+        const std::string name = prefix + std::to_string(i);
+        fields += (i > 1 ? "," : "") + ("\"" + name + "\":{\"words\":\"" + name + "\"}");
+    }
+    return R"({"words_result":{)" + fields + "}}";
+}
+
 class RecognitionWorkflowTest : public ::testing::Test {
 protected:
     TempDir dir;
     AppState state{dir.path()};
-    FakeForm form;
+    InterruptibleForm form;
     FakeClipboard clipboard;
     ScriptedTransport transport;
     HttpClient http{transport};
@@ -48,6 +126,7 @@ protected:
     void SetUp() override {
         std::array<Text, 12> e{};
         e[0] = "http://srv/accurate";
+        e[5] = "http://srv/vehicle";
         e[7] = "http://srv/idcard";
         state.setService("T", &e);
         form.setSelectedIndex(ctl::组合框文字, 0);
@@ -189,6 +268,39 @@ TEST_F(RecognitionWorkflowTest, StoppedRunWritesNothingMore) {
     form.setStatusText(ctl::状态条1, 1, "x");
     workflow.run(early);
     EXPECT_EQ(status(), "x");
+}
+
+TEST_F(RecognitionWorkflowTest, TwoCardRunsFinishingTogetherLeaveTheLaterTableWhole) {
+    UiThread ui;
+    workflow.setUiRunner(ui.runner());
+    transport.reply("srv/idcard", cardReply("a", 300));
+    transport.reply("srv/vehicle", cardReply("b", 3));
+    // The second run finishes while the first is writing its table.
+    form.atCell(5, [&] { ui.startWorker([&] { workflow.run(job(6)); }); });
+    workflow.run(job(8));
+    ui.finishWorker();
+    ASSERT_EQ(form.rowCount(ctl::高级表格1), 4);
+    const char* header[] = {"行号", "类型", "内容"};
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(cell(0, c), header[c]);
+    for (int r = 1; r <= 3; ++r) {
+        EXPECT_EQ(cell(r, 0), std::to_string(r));
+        EXPECT_EQ(cell(r, 1), "b" + std::to_string(r));
+        EXPECT_EQ(cell(r, 2), "b" + std::to_string(r));
+    }
+}
+
+TEST_F(RecognitionWorkflowTest, CardRunStoppedBeforeItsTurnWritesNoTable) {
+    UiThread ui;
+    workflow.setUiRunner(ui.runner());
+    transport.reply("srv/idcard", cardReply("a", 50));
+    RecognitionJob j = job(8);
+    ui.startWorker([&] { workflow.run(j); });
+    j.stopped->store(true);  // a new interactive capture, while the table waits for its turn
+    ui.finishWorker();
+    EXPECT_EQ(form.rowCount(ctl::高级表格1), 2);
+    EXPECT_EQ(form.columnCount(ctl::高级表格1), 2);
+    EXPECT_EQ(cell(0, 0), "行号");
+    EXPECT_EQ(status(), "状态：截图识别中……");
 }
 
 TEST_F(RecognitionWorkflowTest, EachRunKeepsTheServiceItStartedWith) {

@@ -81,4 +81,39 @@ TEST_F(ProgramTest, UnreachableServicesLeaveTheButtonsDisabled) {
     EXPECT_EQ(program.close(), 0);
 }
 
+using HangingServiceTest = ServedProgramFixture;
+
+// A server that takes the update or the token request and never answers: meanwhile the
+// window answers through the accessibility bus and takes typing, its capture buttons wait
+// for the token, and closing it ends the program at once with 0.
+TEST_F(HangingServiceTest, WindowAnswersWhileAStartupRequestHangs) {
+    const struct {
+        const char* path;
+        const char* notice;  // the caption of 标签提示 while the request hangs
+        const char* typed;
+    } cases[] = {
+        {"/update.json",
+         "提示：最新版无需更新！如果学习有止境，选择有预见，就不会在风中迷茫，在阳光下寻找答案！",
+         "5|6|7|8"},
+        {"/oauth/2.0/token", "当前已是最新版本", "5|6|7|9"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(server.reset());
+        ServerReply hang;
+        hang.hang = true;
+        ASSERT_TRUE(server.setReply(c.path, hang));
+        ProgramRunner program(dir.path());
+        ASSERT_TRUE(program.start()) << c.path;
+        const nlohmann::json label = program.waitFor("标签提示", "name", c.notice, 8000);
+        EXPECT_EQ(label.is_object() ? label.value("name", "") : "", c.notice) << c.path;
+        ASSERT_TRUE(program.setText("编辑框坐标", c.typed)) << c.path;
+        EXPECT_EQ(waitForSetting("编辑框坐标", "内容", c.typed), c.typed) << c.path;
+        const nlohmann::json controls = program.controls();
+        ASSERT_TRUE(controls.contains("按钮截图")) << c.path;
+        EXPECT_FALSE(controls["按钮截图"]["enabled"]) << c.path;
+        // Still waiting: neither the update notice nor the token step has reported.
+        EXPECT_EQ(controls["状态条1"].dump().find("状态："), std::string::npos) << c.path;
+        EXPECT_EQ(program.close(3000), 0) << c.path;
+    }
+}
+
 }  // namespace

@@ -227,6 +227,37 @@ TEST(JsonDocumentTest, ReadsRecognitionReplies) {
     EXPECT_EQ(card.GetText("words_result.姓名.location.top"), "1");
 }
 
+// A number beyond a double's range reads as Infinity, as a script engine reads it, and the
+// rest of the reply keeps its values and member order; an escaped NUL ends a text.
+TEST(JsonDocumentTest, OutOfRangeNumbersAndNulsKeepTheReply) {
+    const TextCase cases[] = {
+        {R"({"log_id":1e999,"words_result":[{"words":"保留"}]})", "words_result[0].words", "保留"},
+        {R"({"a":1e999})", "a", "Infinity"},
+        {R"({"a":-1E+400,"b":2})", "a", "-Infinity"},
+        {R"({"a":[1e999,2.5,-123456789e301,7]})", "a", "Infinity,2.5,-Infinity,7"},
+        {R"({"a":1e999,"b":"1e999","c":3})", "b", "1e999"},
+        {R"({"a":1e999,"b":"1e999","c":3})", "c", "3"},
+        {R"({"a":0.00001e-400,"b":1.7976931348623157e308})", "a", "0"},
+        {R"({"a":0.00001e-400,"b":1.7976931348623157e308})", "b", "1.797693134862e+308"},
+        {R"({"a":1e999})", "", R"({"a":null})"},
+        {R"({"words":"ab\u0000cd"})", "words", "ab"},
+        {R"({"words":"\u0000tail"})", "words", ""},
+        {R"({"a":["x\u0000y","z"]})", "a", "x"},
+    };
+    for (const TextCase& c : cases) {
+        JsonDocument doc;
+        ASSERT_TRUE(doc.Parse(c.json)) << c.json;
+        EXPECT_EQ(doc.GetText(c.path), c.text) << c.json << " path " << c.path;
+    }
+    JsonDocument doc;
+    ASSERT_TRUE(doc.Parse(R"({"z":1e999,"a":"\u0000","m":[4e400]})"));
+    std::vector<std::string> names;
+    EXPECT_EQ(doc.MemberNames(names), 3);
+    EXPECT_EQ(names, (std::vector<std::string>{"z", "a", "m"}));
+    EXPECT_EQ(doc.TypeOf("z"), JsonKind::Number);
+    EXPECT_EQ(doc.GetText("", true), R"({"z":null,"a":"\u0000","m":[null]})");
+}
+
 std::string nested(int depth, const char* open, const char* close, const char* inner) {
     std::string text;
     for (int i = 0; i < depth; ++i) text += open;

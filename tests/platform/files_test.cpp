@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -157,7 +159,7 @@ TEST_F(FilesTest, AtomicWriteReplacesTheFileAndKeepsItsMode) {
             put(file, *c.before);
             fs::permissions(file, c.mode);
         }
-        ASSERT_TRUE(files::writeFileAtomic(file, "new")) << c.name;
+        ASSERT_TRUE(files::replaceFile(file, "new")) << c.name;
         EXPECT_EQ(get(file), "new") << c.name;
         EXPECT_EQ(entries(), 1u) << c.name << ": no temporary file is left";
         if (c.before) {
@@ -170,12 +172,84 @@ TEST_F(FilesTest, AtomicWriteReplacesTheFileAndKeepsItsMode) {
     }
 }
 
-TEST_F(FilesTest, AtomicWriteThroughALinkKeepsTheLink) {
-    put(path("real"), "old");
-    fs::create_symlink(path("real"), path("link"));
-    ASSERT_TRUE(files::writeFileAtomic(path("link"), "new"));
-    EXPECT_TRUE(fs::is_symlink(path("link")));
-    EXPECT_EQ(get(path("real")), "new");
+TEST_F(FilesTest, ReplacingThroughLinksKeepsTheLinks) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links;  // link name, what it names
+        std::string written;                                     // the file that gets the bytes
+    };
+    fs::create_directory(path("sub"));
+    const Case cases[] = {
+        {"absolute link", {{"link", path("real")}}, "real"},
+        {"relative link into a folder", {{"link", "sub/real"}}, "sub/real"},
+        {"chain of links", {{"link", "hop"}, {"hop", path("sub/real")}}, "sub/real"},
+        {"dangling link: its target is created", {{"link", "sub/new"}}, "sub/new"},
+    };
+    for (const auto& c : cases) {
+        put(path("real"), "old");
+        put(path("sub/real"), "old");
+        for (const auto& [link, to] : c.links) fs::create_symlink(to, path(link));
+        ASSERT_TRUE(files::replaceFile(path("link"), "new")) << c.name;
+        EXPECT_EQ(get(path(c.written)), "new") << c.name;
+        for (const auto& [link, to] : c.links) {
+            EXPECT_TRUE(fs::is_symlink(path(link))) << c.name;
+            fs::remove(path(link));
+        }
+        fs::remove(path("sub/new"));
+    }
+    fs::create_symlink("loop2", path("loop1"));
+    fs::create_symlink("loop1", path("loop2"));
+    EXPECT_FALSE(files::replaceFile(path("loop1"), "new"));
+    EXPECT_TRUE(fs::is_symlink(path("loop1")));
+}
+
+TEST_F(FilesTest, ReplacingRefusesFilesThatAreNotOursToReplace) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& file)> prepare;
+        std::string target = "target";  // what replaceFile is given
+    };
+    auto mode = [](fs::perms p) { return [p](const std::string& f) { fs::permissions(f, p); }; };
+    auto lock = [this](const std::string& name) {
+        return [this, name](const std::string&) { put(path(name), "x"); };
+    };
+    const Case cases[] = {
+        {"read-only for everyone (0444)",
+         mode(fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read)},
+        {"read-only for its owner (0400)", mode(fs::perms::owner_read)},
+        {"held open by an office suite", lock(".~lock.target#")},
+        {"reached through a link, held open beside its target", lock("sub/.~lock.target#"), "link"},
+        {"reached through a link, held open beside the link", lock(".~lock.link#"), "link"},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(m_folder);
+        fs::create_directories(path("sub"));
+        const std::string file = c.target == "link" ? path("sub/target") : path("target");
+        put(file, "old");
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+        if (c.target == "link") fs::create_symlink(file, path("link"));
+        c.prepare(file);
+        const auto before = fs::status(file).permissions();
+        EXPECT_FALSE(files::replaceFile(path(c.target), "new")) << c.name;
+        EXPECT_EQ(get(file), "old") << c.name;
+        EXPECT_EQ(fs::status(file).permissions(), before) << c.name;
+        for (const auto& entry : fs::recursive_directory_iterator(m_folder))
+            EXPECT_NE(entry.path().extension(), ".tmp") << c.name << ": a temporary file is left";
+    }
+}
+
+TEST_F(FilesTest, FifosAreNeitherReadNorReplaced) {
+    // Opening a FIFO waits for a writer: the calls must not open it at all.
+    ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+    fs::create_symlink(path("fifo"), path("link"));
+    for (const char* name : {"fifo", "link"}) {
+        std::string bytes = "stale";
+        EXPECT_FALSE(files::readFile(path(name), bytes)) << name;
+        EXPECT_EQ(bytes, "stale");
+        EXPECT_FALSE(files::replaceFile(path(name), "new")) << name;
+    }
+    EXPECT_EQ(fs::status(path("fifo")).type(), fs::file_type::fifo);
+    EXPECT_EQ(entries(), 2u);
 }
 
 TEST_F(FilesTest, FailedAtomicWriteLeavesTheOldFile) {
@@ -190,7 +264,7 @@ TEST_F(FilesTest, FailedAtomicWriteLeavesTheOldFile) {
         rlimit low = saved;
         low.rlim_cur = 8000;
         setrlimit(RLIMIT_FSIZE, &low);
-        bool written = files::writeFileAtomic(path("target"), std::string(10000, 'n'));
+        bool written = files::replaceFile(path("target"), std::string(10000, 'n'));
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, handler);
         EXPECT_FALSE(written);
@@ -198,9 +272,9 @@ TEST_F(FilesTest, FailedAtomicWriteLeavesTheOldFile) {
     EXPECT_EQ(get(path("target")), old);
     EXPECT_EQ(entries(), 1u) << "the temporary file is removed";
 
-    EXPECT_FALSE(files::writeFileAtomic(path("no/such/folder"), "x"));
+    EXPECT_FALSE(files::replaceFile(path("no/such/folder"), "x"));
     fs::create_directory(path("folder"));
-    EXPECT_FALSE(files::writeFileAtomic(path("folder"), "x"));
+    EXPECT_FALSE(files::replaceFile(path("folder"), "x"));
     EXPECT_TRUE(fs::is_directory(path("folder")));
     EXPECT_EQ(entries(), 2u);
 }

@@ -1,5 +1,7 @@
 #include "platform/ini.h"
 
+#include "platform/charset.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -137,8 +139,10 @@ TEST_F(IniTest, WritesLandWhereWindowsPutsThem) {
         {"LF line ends kept", true, "[a]\nk=1\n", "a", "j", "2", "[a]\nk=1\nj=2\n"},
         {"empty value", true, "[a]\r\nk=1\r\n", "a", "k", "", "[a]\r\nk=\r\n"},
         {"empty file", true, "", "a", "k", "v", "[a]\r\nk=v\r\n"},
-        {"value with a line break written unchanged", true, "[a]\r\nk=1\r\n", "a", "k", "l1\r\nl2",
-         "[a]\r\nk=l1\r\nl2\r\n"},
+        {"value with line breaks: its first line", true, "[a]\r\nk=1\r\n", "a", "k", "l1\r\nl2",
+         "[a]\r\nk=l1\r\n"},
+        {"LF and CR alone end a line too", true, "[a]\r\n", "a", "k", "l1\nl2\rl3",
+         "[a]\r\nk=l1\r\n"},
         {"other lines untouched", true, "; note\r\n[a]\r\nk=1\r\nbad\xFF\r\n[b]\r\n", "b", "k", "2",
          "; note\r\n[a]\r\nk=1\r\nbad\xFF\r\n[b]\r\nk=2\r\n"},
         {"Chinese as code page 936", false, "",
@@ -184,9 +188,52 @@ TEST_F(IniTest, WrittenValuesReadBack) {
     EXPECT_EQ(ini::sectionNames(path()), std::vector<std::string>{"s"});
 }
 
-TEST_F(IniTest, EmptyNamesWriteNothing) {
+TEST_F(IniTest, ASecondLineOfAValueNeverBecomesASectionOrAKey) {
+    for (const char* breakText : {"\r\n", "\n", "\r"}) {
+        fs::remove(path());
+        const std::string b = breakText;
+        ASSERT_TRUE(ini::write(path(), "编辑框_同步设置", "内容",
+                               "A|B|1" + b + "[选择框文本合并]" + b + "选中=假"));
+        ASSERT_TRUE(ini::write(path(), "编辑框_同步设置", "x", "1" + b + "内容=2"));
+        EXPECT_EQ(ini::sectionNames(path()), std::vector<std::string>{"编辑框_同步设置"});
+        EXPECT_EQ(ini::read(path(), "选择框文本合并", "选中"), "");
+        EXPECT_EQ(ini::read(path(), "编辑框_同步设置", "内容"), "A|B|1");
+        EXPECT_EQ(ini::read(path(), "编辑框_同步设置", "x"), "1");
+    }
+}
+
+TEST_F(IniTest, HandMadeFilesReadAndWriteInTheirEncoding) {
+    const std::string school = "学校", lines = "[学校]\r\nAPI Key=a\r\n",
+                      added = "Secret Key=学校\r\n";
+    auto wide = [](const std::string& text, bool be) {
+        return (be ? "\xFE\xFF" : "\xFF\xFE") + charset::utf8ToUtf16(text, be);
+    };
+    struct Case {
+        const char* name;
+        std::string before, after;
+    };
+    // "[学校]" as code page 936 is D1 A7 D0 A3, which is also valid UTF-8 ("ѧУ").
+    const Case cases[] = {
+        {"code page 936", charset::utf8ToCp936(lines, true),
+         charset::utf8ToCp936(lines + added, true)},
+        {"UTF-8", lines, lines + added},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + lines, "\xEF\xBB\xBF" + lines + added},
+        {"UTF-16 LE (Notepad's \"Unicode\")", wide(lines, false), wide(lines + added, false)},
+        {"UTF-16 BE", wide(lines, true), wide(lines + added, true)},
+    };
+    for (const Case& c : cases) {
+        put(c.before);
+        EXPECT_EQ(ini::sectionNames(path()), std::vector<std::string>{school}) << c.name;
+        EXPECT_EQ(ini::read(path(), school, "API Key"), "a") << c.name;
+        ASSERT_TRUE(ini::write(path(), school, "Secret Key", school)) << c.name;
+        EXPECT_EQ(get(), c.after) << c.name;
+    }
+}
+
+TEST_F(IniTest, EmptyNamesAndNamesSpanningLinesWriteNothing) {
     const std::tuple<std::string, std::string, std::string> cases[] = {
-        {path(), "", "k"}, {path(), "a", " "}, {"\x01\x02", "a", "k"}};
+        {path(), "", "k"},         {path(), "a", " "},         {"\x01\x02", "a", "k"},
+        {path(), "a]\r\n[b", "k"}, {path(), "a", "k\n[b]\nj"}, {path(), "a\r", "k"}};
     for (const auto& [file, section, key] : cases) {
         EXPECT_FALSE(ini::write(file, section, key, "v"));
     }

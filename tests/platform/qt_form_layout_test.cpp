@@ -3,12 +3,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
+#include <algorithm>
 
 #include "app/control_names.h"
 #include "app/layout.h"
@@ -182,4 +186,40 @@ TEST_F(QtFormTest, CaptionsUseAnInstalledChineseFontAtNinePoints) {
         EXPECT_EQ(w->font().pointSize(), 9) << control;
     }
     EXPECT_EQ(m_form->window()->font().pointSize(), 9);
+}
+
+// Every caption of a label or a check box shows whole: its text fits the control, and no
+// control stacked above it covers the text.
+TEST_F(QtFormTest, LabelAndCheckBoxCaptionsShowWhole) {
+    for (const layout::Control& c : layout::controls()) {
+        if (c.kind != Kind::Label && c.kind != Kind::CheckBox) continue;
+        SCOPED_TRACE(c.name);
+        QWidget* w = widget(c.name);
+        int textLeft = 0;
+        QString text;
+        bool centred = true;
+        if (auto* box = qobject_cast<QCheckBox*>(w)) {
+            QStyleOptionButton option;
+            option.initFrom(box);
+            option.text = text = box->text();
+            textLeft =
+                box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).left();
+        } else {
+            auto* label = qobject_cast<QLabel*>(w);
+            text = label->text();
+            centred = label->alignment() & Qt::AlignVCenter;
+        }
+        const int textRight = textLeft + QFontMetrics(w->font()).horizontalAdvance(text);
+        EXPECT_LE(textRight, w->width()) << text.toStdString();
+        // The band of the glyphs, in the parent's coordinates.
+        const int em = std::min(QFontInfo(w->font()).pixelSize(), w->height());
+        const QRect shown(w->x(), w->y() + (centred ? (w->height() - em) / 2 : 0), textRight, em);
+        const QObjectList& siblings = w->parentWidget()->children();
+        for (qsizetype i = siblings.indexOf(w) + 1; i < siblings.size(); ++i) {
+            auto* above = qobject_cast<QWidget*>(siblings[i]);
+            if (!above || above->isHidden()) continue;
+            EXPECT_FALSE(shown.intersects(above->geometry()))
+                << text.toStdString() << " runs under " << above->objectName().toStdString();
+        }
+    }
 }

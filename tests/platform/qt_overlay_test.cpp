@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "capture/bmp_image.h"
 #include "capture/region_selector.h"
@@ -207,6 +208,36 @@ TEST_F(OVERLAY_SUITE, DragGivesTheNormalizedRectangleCutFromTheSnapshot) {
     EXPECT_EQ(after.at(450, 200), patternAt(450, 200));
     EXPECT_EQ(state.selection.x1 + state.selection.y1 + state.selection.x2, 0);
     EXPECT_FALSE(state.selecting);
+}
+
+// Every pixel of the screen can be a corner, also on a scaled display, where a device pixel
+// is half a logical one: odd corners and a one-pixel drag keep their device positions.
+TEST_F(OVERLAY_SUITE, CornersKeepTheirDevicePixels) {
+    const struct {
+        int fromX, fromY, toX, toY;
+        CaptureRect rect;
+    } cases[] = {
+        {501, 401, 301, 201, {301, 201, 501, 401}},
+        {333, 211, 334, 212, {333, 211, 334, 212}},
+        {300, 200, 451, 347, {300, 200, 451, 347}},
+    };
+    for (const auto& c : cases) {
+        const auto at = [](int x, int y) {
+            return "mousemove " + std::to_string(x) + " " + std::to_string(y);
+        };
+        const std::string from = at(c.fromX, c.fromY), to = at(c.toX, c.toY);
+        const auto result =
+            runWith({xdo(from.c_str()), xdo("mousedown 1"), xdo(to.c_str()), xdo("mouseup 1")});
+        ASSERT_TRUE(result) << from << " to " << to;
+        EXPECT_EQ(result->rect, c.rect) << from << " to " << to;
+        platform::ScreenImage cut;
+        ASSERT_TRUE(BmpImage::decode(result->bmp, cut));
+        ASSERT_EQ(cut.width, c.rect.width());
+        ASSERT_EQ(cut.height, c.rect.height());
+        EXPECT_EQ(cut.at(0, 0), patternAt(c.rect.left, c.rect.top)) << from << " to " << to;
+        EXPECT_EQ(cut.at(cut.width - 1, cut.height - 1),
+                  patternAt(c.rect.right - 1, c.rect.bottom - 1));
+    }
 }
 
 TEST_F(OVERLAY_SUITE, CoversTheScreenWithTheSnapshotTheHintAndACrossPointer) {

@@ -19,7 +19,7 @@ struct KeyPress {
 // press comes with the lock on, and the lock ends off again.
 std::vector<KeyPress> namedKeys() {
     std::vector<KeyPress> keys = {
-        {3, "Pause"},  // Break is the Pause key's second symbol
+        {3, "ctrl+Pause"},  // Break is the Pause key's second level, reached with Control
         {8, "BackSpace"},
         {13, "Return"},
         {16, "Shift_L"},

@@ -1,6 +1,10 @@
 // The X11 hotkeys backend against a real X server, keys pressed with xdotool.
 #include <X11/keysym.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <span>
+
 #include "platform/x11_hotkeys_fixture.h"
 
 namespace {
@@ -156,6 +160,65 @@ TEST_F(X11HotkeysTest, ReplacedHandlingIsHandedBack) {
     EXPECT_TRUE(ui.runUntil([&] { return !seen.empty(); }));
     EXPECT_EQ(seen, std::vector<int64_t>{3});
     EXPECT_EQ(fired, std::vector<int64_t>{42});
+}
+
+// Break is Ctrl+Pause, so Break and Pause are two rows; either side of Shift, Ctrl and Alt is
+// the key whose name the key box shows.
+TEST_F(X11HotkeysTest, BreakPauseAndBothSidesOfTheModifierKeys) {
+    const struct {
+        int32_t modifiers;
+        int32_t keyCode;
+        const char* keys;
+    } cases[] = {
+        {0, 3, "ctrl+Pause"},       {0, 19, "Pause"},   {kModAlt, 3, "alt+ctrl+Pause"},
+        {kModAlt, 19, "alt+Pause"}, {0, 16, "Shift_R"}, {0, 16, "Shift_L"},
+        {0, 17, "Control_R"},       {0, 18, "Alt_R"},   {kModShift, 17, "shift+Control_R"},
+    };
+    // Break and Pause held at once by two rows.
+    for (int id = 0; id < 4; ++id) {
+        EXPECT_TRUE(
+            hotkeys->registerHotkey(kWindow, id + 1, cases[id].modifiers, cases[id].keyCode))
+            << cases[id].keys;
+    }
+    for (int id = 0; id < 4; ++id) ASSERT_TRUE(press(cases[id].keys));
+    EXPECT_TRUE(waitFired(4));
+    EXPECT_EQ(fired, (std::vector<int64_t>{1, 2, 3, 4}));
+    for (int id = 1; id <= 4; ++id) hotkeys->unregisterHotkey(kWindow, id);
+    // A modifier key as the hotkey takes the keyboard while held, so one at a time.
+    for (const auto& c : std::span(cases).subspan(4)) {
+        ASSERT_TRUE(hotkeys->registerHotkey(kWindow, 9, c.modifiers, c.keyCode)) << c.keys;
+        fired.clear();
+        ASSERT_TRUE(press(c.keys));
+        EXPECT_TRUE(waitFired(1)) << c.keys;
+        hotkeys->unregisterHotkey(kWindow, 9);
+    }
+}
+
+// After a layout switch the hotkey stays on its symbol: "Z键" follows z from the US key to
+// the German one, and the key that now gives y no longer fires it.
+TEST_F(X11HotkeysTest, LayoutSwitchMovesTheGrabWithTheSymbol) {
+    const auto layout = [&](const char* name) {
+        const std::string command =
+            "DISPLAY=" + server().display() + " setxkbmap " + name + " >/dev/null 2>&1";
+        return std::system(command.c_str()) == 0;
+    };
+    struct Restore {
+        std::function<bool(const char*)> layout;
+        ~Restore() { layout("us"); }
+    } restore{layout};
+    ASSERT_TRUE(hotkeys->registerHotkey(kWindow, 1, kModAlt, 'Z'));
+    ASSERT_TRUE(layout("de"));
+    // The new map reaches the backend a moment later: press until it fires.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (fired.empty() && std::chrono::steady_clock::now() < deadline) {
+        ASSERT_TRUE(press("alt+z"));
+        ui.runUntil([&] { return !fired.empty(); }, std::chrono::milliseconds(200));
+    }
+    ASSERT_EQ(fired, std::vector<int64_t>{1});
+    ASSERT_TRUE(press("alt+y"));
+    ASSERT_TRUE(press("alt+z"));
+    EXPECT_TRUE(waitFired(2));
+    EXPECT_EQ(fired, (std::vector<int64_t>{1, 1}));
 }
 
 }  // namespace

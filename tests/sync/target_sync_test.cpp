@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "app/control_names.h"
 #include "support/fake_form.h"
 #include "support/fake_windows.h"
@@ -199,6 +203,17 @@ TEST_F(TargetSyncTest, AListedLineCopiedIntoTheSettingsReachesItsField) {
     EXPECT_EQ(windows.windows[0].controls,
               (std::map<int, std::string>{{1, "pasted"}, {2, "pasted"}, {3, "pasted"}}));
     EXPECT_EQ(windows.windows[1].controls[1], "pasted");
+}
+
+// The README shows a window's line as the program prints it.
+TEST_F(TargetSyncTest, TheReadmeShowsAWindowsLineAsPrinted) {
+    std::ifstream file(OZMIRA_README);
+    const std::string readme{std::istreambuf_iterator<char>(file), {}};
+    ASSERT_FALSE(readme.empty());
+    windows.windows = {{"class", "title", {{1, "a"}, {2, "b"}}}};
+    std::string head = sync.listTargets().front();
+    head.replace(head.find("(2 "), 2, "(N");
+    EXPECT_NE(readme.find("`" + head + "`"), std::string::npos) << head;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <cmath>
 
 namespace {
@@ -48,6 +49,7 @@ void OverlayWidget::open() {
     m_active = true;
     m_events.onOpened();
     showFullScreen();
+    if (QWindow* window = windowHandle()) window->installEventFilter(this);
     raise();
     activateWindow();
     setFocus();
@@ -187,22 +189,42 @@ void OverlayWidget::paintEvent(QPaintEvent*) {
     }
 }
 
-void OverlayWidget::mousePressEvent(QMouseEvent* event) {
-    if (!m_active) return;
-    const QPoint at = physical(event->position());
-    if (event->button() == Qt::LeftButton) m_events.onLeftPress(at.x(), at.y());
-    if (event->button() == Qt::RightButton) m_events.onRightPress(at.x(), at.y());
+// The pointer is read from the window's own events: they carry it to the device pixel,
+// while the copies the widget gets are rounded to whole logical pixels, which on a display
+// scaled by 2 would move every odd corner by one pixel.
+bool OverlayWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && m_active) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+                pressed(*static_cast<QMouseEvent*>(event));
+                break;
+            case QEvent::MouseButtonRelease:
+                released(*static_cast<QMouseEvent*>(event));
+                break;
+            case QEvent::MouseMove:
+                moved(*static_cast<QMouseEvent*>(event));
+                break;
+            default:
+                break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
-void OverlayWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (!m_active || event->button() != Qt::LeftButton) return;
-    const QPoint at = physical(event->position());
+void OverlayWidget::pressed(const QMouseEvent& event) {
+    const QPoint at = physical(event.position());
+    if (event.button() == Qt::LeftButton) m_events.onLeftPress(at.x(), at.y());
+    if (event.button() == Qt::RightButton) m_events.onRightPress(at.x(), at.y());
+}
+
+void OverlayWidget::released(const QMouseEvent& event) {
+    if (event.button() != Qt::LeftButton) return;
+    const QPoint at = physical(event.position());
     m_events.onLeftRelease(at.x(), at.y());
 }
 
-void OverlayWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_active) return;
-    const QPoint at = physical(event->position());
+void OverlayWidget::moved(const QMouseEvent& event) {
+    const QPoint at = physical(event.position());
     m_events.onMove(at.x(), at.y());
 }
 

@@ -3,6 +3,7 @@
 // the device pixel ratio, so that one pixel of the snapshot is one pixel of the screen and
 // the coordinates it reports are those of a capture rectangle.
 #include <QImage>
+#include <QMouseEvent>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -35,13 +36,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void pressed(const QMouseEvent& event);
+    void released(const QMouseEvent& event);
+    void moved(const QMouseEvent& event);
     QPoint physical(QPointF logical) const;
     // Schedules a repaint of a rectangle given in physical pixels.
     void dirty(const QRect& physicalRect);
