@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 bool isBlank(char ch) {
     return ch == ' ' || ch == '\t';
 }
@@ -17,8 +15,18 @@ void foldAscii(std::string& text) {
 
 }  // namespace
 
-IniIndex::IniIndex(std::string bytes) : m_file(std::move(bytes)), m_bytes(m_file.bytes()) {
-    if (m_file.isUtf8() && m_bytes.starts_with(kByteOrderMark)) m_bomLength = kByteOrderMark.size();
+IniIndex::IniIndex(std::string bytes) : m_file(bytes) {
+    // The encoding is decided as IniFile decides it; a UTF-16 file is read as UTF-8.
+    const charset::Detected detected = charset::detectEncoding(bytes);
+    m_utf8 = detected.encoding != charset::Encoding::Cp936;
+    if (detected.encoding == charset::Encoding::Utf16Le ||
+        detected.encoding == charset::Encoding::Utf16Be) {
+        m_bytes = charset::utf16ToUtf8(std::string_view(bytes).substr(detected.bomLength),
+                                       detected.encoding == charset::Encoding::Utf16Be);
+    } else {
+        m_bytes = std::move(bytes);
+        m_bomLength = detected.bomLength;
+    }
     index();
 }
 
@@ -31,8 +39,7 @@ size_t IniIndex::charEnd(size_t i) const {
     auto byteIn = [&](size_t k, uint8_t lo, uint8_t hi) {
         return k < m_bytes.size() && byteAt(k) >= lo && byteAt(k) <= hi;
     };
-    if (m_file.isUtf8())
-        return std::min(i + (lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2), m_bytes.size());
+    if (m_utf8) return std::min(i + (lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2), m_bytes.size());
     if (lead < 0x81 || lead > 0xFE) return i + 1;
     if (byteIn(i + 1, 0x30, 0x39) && byteIn(i + 2, 0x81, 0xFE) && byteIn(i + 3, 0x30, 0x39))
         return i + 4;
@@ -47,11 +54,11 @@ IniIndex::Range IniIndex::trimmed(size_t begin, size_t end) const {
 }
 
 std::string IniIndex::decode(std::string_view raw) const {
-    return m_file.isUtf8() || charset::isAscii(raw) ? std::string(raw) : charset::cp936ToUtf8(raw);
+    return m_utf8 || charset::isAscii(raw) ? std::string(raw) : charset::cp936ToUtf8(raw);
 }
 
 std::string IniIndex::nameKey(Range raw) const {
-    std::string name = decode(m_bytes.substr(raw.begin, raw.end - raw.begin));
+    std::string name = decode(std::string_view(m_bytes).substr(raw.begin, raw.end - raw.begin));
     foldAscii(name);
     return name;
 }
@@ -87,7 +94,7 @@ void IniIndex::index() {
         if (end == std::string_view::npos) {
             end = next = m_bytes.size();
         } else {
-            next = end + (m_bytes.substr(end, 2) == "\r\n" ? 2 : 1);
+            next = end + (std::string_view(m_bytes).substr(end, 2) == "\r\n" ? 2 : 1);
         }
         size_t p = begin == 0 ? m_bomLength : begin;
         while (p < end && isBlank(m_bytes[p])) ++p;
@@ -125,7 +132,7 @@ bool IniIndex::value(std::string_view sectionName, std::string_view key, size_t 
         for (size_t next = charEnd(cut); next <= begin + maxBytes; next = charEnd(cut)) cut = next;
         end = cut;
     }
-    value = decode(m_bytes.substr(begin, end - begin));
+    value = decode(std::string_view(m_bytes).substr(begin, end - begin));
     return true;
 }
 

@@ -13,6 +13,8 @@
 class IniIndex {
 public:
     explicit IniIndex(std::string bytes);
+    IniIndex(const IniIndex&) = delete;
+    IniIndex& operator=(const IniIndex&) = delete;
 
     // Names and values are UTF-8; false when the section or key is missing.
     bool value(std::string_view section, std::string_view key, size_t maxBytes,
@@ -35,8 +37,10 @@ private:
     std::string nameKey(Range raw) const;
     std::string decode(std::string_view raw) const;
 
-    IniFile m_file;  // decides the encoding and lists the sections, as for single reads
-    std::string_view m_bytes;
+    IniFile m_file;  // lists the sections, as for single reads
+    // The text as IniFile holds it: its own bytes, or UTF-8 for a UTF-16 file.
+    std::string m_bytes;
+    bool m_utf8 = false;
     size_t m_bomLength = 0;
     std::unordered_map<std::string, Keys> m_sections;
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/charset.h"
 #include "platform/ini.h"
 #include "support/temp_dir.h"
 
@@ -25,6 +26,9 @@ TEST(IniSnapshotTest, AnswersEveryReadAsASingleReadDoes) {
         "\xEF\xBB\xBF[\xE4\xB8\xAD]\rk=\xE6\x96\x87\n\xE6\x96\x87=\"'x'\"\r\n[\xC3\x84]\nk=upper\n"
         "[\xC3\xA4]\nk=lower\n[long]\nk=" +
             longUtf8,
+        // UTF-16 with its mark, as Windows Notepad saves "Unicode".
+        "\xFF\xFE" +
+            charset::utf8ToUtf16("[Sec]\r\nkey=\xE4\xB8\xAD\r\n[\xE4\xB8\xAD]\r\nk='x'\r\n", false),
         // Empty and odd names.
         "[]\r\nk=empty section\r\n[ a ]\r\n=no key\r\n\t k \t=\t\r\n[b]\r\nk",
     };
