@@ -15,7 +15,7 @@ void foldAscii(std::string& text) {
 
 }  // namespace
 
-IniIndex::IniIndex(std::string bytes) : m_file(bytes) {
+IniIndex::IniIndex(std::string bytes) {
     // The encoding is decided as IniFile decides it; a UTF-16 file is read as UTF-8.
     const charset::Detected detected = charset::detectEncoding(bytes);
     m_utf8 = detected.encoding != charset::Encoding::Cp936;
@@ -103,6 +103,7 @@ void IniIndex::index() {
             // a blank line
         } else if (sectionLine(p, end, name)) {
             // Only the first section of a name is ever read.
+            if (name.end > name.begin) m_sectionNames.push_back(name);
             auto [at, added] = m_sections.try_emplace(nameKey(name));
             section = added ? &at->second : nullptr;
         } else if (m_bytes[p] != '[' && section) {
@@ -137,5 +138,15 @@ bool IniIndex::value(std::string_view sectionName, std::string_view key, size_t 
 }
 
 std::vector<std::string> IniIndex::sectionNames(size_t bufferBytes) const {
-    return m_file.sectionNames(bufferBytes);
+    // Listed as if each name took its bytes and a terminator in a buffer of bufferBytes that
+    // ends with one more terminator; names that do not fit are lost.
+    std::vector<std::string> names;
+    size_t used = 1;
+    for (const Range& name : m_sectionNames) {
+        used += name.end - name.begin + 1;
+        if (used > bufferBytes) break;
+        names.push_back(
+            decode(std::string_view(m_bytes).substr(name.begin, name.end - name.begin)));
+    }
+    return names;
 }

@@ -8,8 +8,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/ini/ini_file.h"
-
 class IniIndex {
 public:
     explicit IniIndex(std::string bytes);
@@ -37,10 +35,10 @@ private:
     std::string nameKey(Range raw) const;
     std::string decode(std::string_view raw) const;
 
-    IniFile m_file;  // lists the sections, as for single reads
     // The text as IniFile holds it: its own bytes, or UTF-8 for a UTF-16 file.
     std::string m_bytes;
     bool m_utf8 = false;
     size_t m_bomLength = 0;
     std::unordered_map<std::string, Keys> m_sections;
+    std::vector<Range> m_sectionNames;  // every section header with a name, in file order
 };

@@ -15,6 +15,10 @@ TEST(IniSnapshotTest, AnswersEveryReadAsASingleReadDoes) {
     std::string longCp936, longUtf8 = "a";
     for (int i = 0; i < 5200; ++i) longCp936 += "\xD6\xD0";
     for (int i = 0; i < 3500; ++i) longUtf8 += "\xE4\xB8\xAD";
+    // More section names than the 204,800-byte list holds.
+    std::string manySections;
+    for (int i = 0; i < 300; ++i)
+        manySections += "[" + std::to_string(i) + std::string(999, 's') + "]\r\n";
     const std::string files[] = {
         // Code page 936: 81 5D and 81 5B are characters whose second byte is "]" or "[".
         "k0=before\r\n[Sec]\r\nKey=v\r\n  spaced  =  \" q \"  \r\nKEY=second\r\nbare\r\n"
@@ -29,6 +33,7 @@ TEST(IniSnapshotTest, AnswersEveryReadAsASingleReadDoes) {
         // UTF-16 with its mark, as Windows Notepad saves "Unicode".
         "\xFF\xFE" +
             charset::utf8ToUtf16("[Sec]\r\nkey=\xE4\xB8\xAD\r\n[\xE4\xB8\xAD]\r\nk='x'\r\n", false),
+        manySections,
         // Empty and odd names.
         "[]\r\nk=empty section\r\n[ a ]\r\n=no key\r\n\t k \t=\t\r\n[b]\r\nk",
     };
