@@ -3,11 +3,27 @@
 #include "app/control_names.h"
 #include "app/settings_store.h"
 #include "export/xl_api.h"
+#include "platform/ini.h"
 
 namespace {
 constexpr char kErrorTitle[] = "错误提示！";
 constexpr int kValueColumn = 2;
 constexpr int kFirstTarget = 3;
+
+// A target cell "sheet|row|column", each counted from 1.
+struct CellAddress {
+    int32_t sheet = 0, row = 0, column = 0;
+};
+
+// True when the entry is three fields that name a cell a workbook can have; the numbers
+// are checked before anything is subtracted from them, so no number can overflow.
+bool parseAddress(const Text& target, CellAddress& address) {
+    const std::vector<Text> pieces = text::split(target, "|");
+    if (pieces.size() != 3) return false;
+    address = {text::toInt(pieces[0]), text::toInt(pieces[1]), text::toInt(pieces[2])};
+    return address.sheet >= 1 && address.row >= 1 && address.row <= spreadsheet::kRows &&
+           address.column >= 1 && address.column <= spreadsheet::kColumns;
+}
 }  // namespace
 
 Text ExportProfile::path(AppState& state, platform::Form& form) {
@@ -26,27 +42,36 @@ Text ExcelExporter::cell(int row, int column) const {
 void ExcelExporter::error(const Text& message) { m_form.messageBox(message, kErrorTitle); }
 
 void ExcelExporter::loadProfile() {
-    const Text& profile = m_state.exportProfilePath;
+    // The profile is parsed once and the grid filled in one block: thousands of rows took
+    // minutes read key by key and inserted row by row.
+    const ini::Snapshot profile(m_state.exportProfilePath);
+    const std::vector<Text>& sections = profile.sectionNames();
     m_table.setRowCount(1);
     m_table.setColumnCount(1);
     m_table.setColumnWidth(0, 40);
-    int rows = kMaxRows;
-    int i = 0;
-    for (const Text& section : SettingsStore::sectionNames(profile)) {
-        ++i;
+    // The first section's unbroken keys "1", "2", ... decide the rows.
+    int rows = 0;
+    while (!sections.empty() && rows < kMaxRows &&
+           !profile.read(sections[0], text::fromInt(rows + 1)).empty())
+        ++rows;
+    // Columns go in while the table has only its header row, which keeps each insertion
+    // cheap.
+    const int columns = static_cast<int>(sections.size());
+    for (int i = 1; i <= columns; ++i) {
+        const Text& section = sections[static_cast<size_t>(i - 1)];
         m_table.insertColumn(section, i);
-        m_table.setColumnWidth(i, text::toInt(SettingsStore::read(profile, section, "列宽")));
-        for (int j = 1; j <= rows; ++j) {
-            const Text value = SettingsStore::read(profile, section, text::fromInt(j));
-            if (!value.empty()) {
-                if (i == 1) m_table.insertRow(text::fromInt(j), j);
-                m_table.setCell(j, i, value);
-            } else if (i == 1) {
-                rows = j - 1;
-                break;
-            }
-        }
+        m_table.setColumnWidth(i, text::toInt(profile.read(section, "列宽")));
     }
+    std::vector<std::vector<Text>> cells(static_cast<size_t>(rows));
+    for (int j = 1; j <= rows; ++j) {
+        std::vector<Text>& line = cells[static_cast<size_t>(j - 1)];
+        line.reserve(static_cast<size_t>(columns) + 1);
+        line.push_back(text::fromInt(j));
+        for (const Text& section : sections)
+            line.push_back(profile.read(section, text::fromInt(j)));
+    }
+    m_table.setRowCount(rows + 1);
+    m_form.setCells(ctl::高级表格1, 1, 0, cells);
     m_table.setFixedColumnCount(2);
 }
 
@@ -80,22 +105,22 @@ bool ExcelExporter::exportColumn(int col) {
     for (int r = 1; r < m_table.rowCount(); ++r) {
         const Text target = cell(r, col);
         if (target.empty()) continue;
-        const std::vector<Text> pieces = text::split(target, "|");
-        const int s = pieces.size() == 3 ? text::toInt(pieces[0]) : 0;
-        if (pieces.size() == 3 && s != sheetNumber) {
-            sheet = xl.bookGetSheet(book, s - 1);
-            sheetNumber = s;
+        CellAddress at;
+        const bool valid = parseAddress(target, at);
+        if (valid && at.sheet != sheetNumber) {
+            sheet = xl.bookGetSheet(book, at.sheet - 1);
+            sheetNumber = at.sheet;
         }
-        // A sheet the workbook does not have is as wrong as a malformed entry: nothing of
-        // the row could be written.
-        if (pieces.size() != 3 || !sheet) {
+        // An entry that names no cell of this workbook (no such sheet, a row or column
+        // outside the grid, a chart sheet) is as wrong as a malformed one: nothing of the
+        // row was written, and the column must not be reported as exported.
+        if (!valid || !sheet ||
+            !xl.sheetWriteStr(sheet, at.row - 1, at.column - 1, cell(r, kValueColumn))) {
             error("错误：[" + header + "]行" + text::fromInt(r) + "列" + text::fromInt(col + 1) +
                   "表项设置有误导出表格未完成");
             ok = false;
             break;
         }
-        xl.sheetWriteStr(sheet, text::toInt(pieces[1]) - 1, text::toInt(pieces[2]) - 1,
-                         cell(r, kValueColumn));
     }
     if (ok) {
         if (!xl.bookSave(book, path)) {

@@ -107,6 +107,11 @@ public:
     virtual void removeColumn(const std::string& grid, int column) = 0;
     virtual std::string cell(const std::string& grid, int row, int column) = 0;
     virtual void setCell(const std::string& grid, int row, int column, const std::string& text) = 0;
+    // A block of cells at once, row by row from (row, column), with one update of the view
+    // for the whole block (a profile of thousands of rows); texts outside the grid are left
+    // out.
+    virtual void setCells(const std::string& grid, int row, int column,
+                          const std::vector<std::vector<std::string>>& texts) = 0;
     virtual int columnWidth(const std::string& grid, int column) = 0;
     virtual void setColumnWidth(const std::string& grid, int column, int width) = 0;
     // Row and column of the focused cell, -1 when none.

@@ -7,6 +7,10 @@
 
 namespace spreadsheet {
 
+// The grid of a worksheet: rows and columns a cell can have, counted from 1.
+constexpr int kRows = 1048576;
+constexpr int kColumns = 16384;
+
 // One sheet of a workbook, owned by it: valid until the workbook loads again or is
 // destroyed.
 class Sheet {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <climits>
+#include <cstdint>
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -119,6 +121,23 @@ void GridModel::setCell(int row, int column, const QString& text) {
     m_cells[row][column] = text;
     const QModelIndex i = index(row, column);
     emit dataChanged(i, i, {Qt::DisplayRole, Qt::EditRole});
+}
+
+void GridModel::setCells(int row, int column, std::vector<std::vector<QString>> texts) {
+    int lastRow = -1, lastColumn = -1;
+    for (int r = 0; r < static_cast<int>(texts.size()); ++r) {
+        for (int c = 0; c < static_cast<int>(texts[r].size()); ++c) {
+            // Summed in 64 bits: a far-off start must not wrap into the table.
+            const int64_t at = int64_t{row} + r, to = int64_t{column} + c;
+            if (at > INT_MAX || to > INT_MAX || !contains(int(at), int(to))) continue;
+            m_cells[at][to] = std::move(texts[r][c]);
+            lastRow = qMax(lastRow, int(at));
+            lastColumn = qMax(lastColumn, int(to));
+        }
+    }
+    if (lastRow < 0) return;
+    emit dataChanged(index(qMax(row, 0), qMax(column, 0)), index(lastRow, lastColumn),
+                     {Qt::DisplayRole, Qt::EditRole});
 }
 
 void GridModel::setFixed(int rows, int columns) {

@@ -27,6 +27,8 @@ public:
     // Cells outside the table read as empty and ignore writes.
     QString cell(int row, int column) const;
     void setCell(int row, int column, const QString& text);
+    // A block of cells, row by row from (row, column), announced as one change.
+    void setCells(int row, int column, std::vector<std::vector<QString>> texts);
 
     // The heading area: rows above and columns left of these counts.
     void setFixed(int rows, int columns);

@@ -4,8 +4,10 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include "platform/qt/grid_model.h"
+#include "platform/qt/qt_text.h"
 
 namespace {
 
@@ -134,6 +136,18 @@ void GridView::setCellText(int row, int column, const QString& text) {
     m_model->setCell(row, column, text);
 }
 
+void GridView::setCellTexts(int row, int column,
+                            const std::vector<std::vector<std::string>>& texts) {
+    std::vector<std::vector<QString>> converted;
+    converted.reserve(texts.size());
+    for (const auto& line : texts) {
+        std::vector<QString>& out = converted.emplace_back();
+        out.reserve(line.size());
+        for (const std::string& text : line) out.push_back(qttext::toQt(text));
+    }
+    m_model->setCells(row, column, std::move(converted));
+}
+
 int GridView::width(int column) const {
     return column >= 0 && column < columns() ? m_widths[column] : 0;
 }
@@ -179,7 +193,21 @@ void GridView::applyLayout() {
     for (int c = 0; c < fc; ++c) fixedWidth += m_widths[c];
     for (const Part& p : parts) {
         setUpRows(p.view, m_rowHeight);
-        for (int r = 0; r < rows(); ++r) p.view->setRowHidden(r, (r < fr) != p.fixedRows);
+        {
+            // A header that may repaint works out each hidden row's position from the
+            // first row on, and the view asks for them again: thousands of rows took
+            // seconds. The header is quiet while the rows change; the view is brought up
+            // to date once, below.
+            QHeaderView* header = p.view->verticalHeader();
+            const QSignalBlocker quiet(header);
+            header->setUpdatesEnabled(false);
+            for (int r = 0; r < rows(); ++r) p.view->setRowHidden(r, (r < fr) != p.fixedRows);
+            header->setUpdatesEnabled(true);
+        }
+        if (p.view != this) {
+            QMetaObject::invokeMethod(p.view, "updateGeometries");
+            p.view->viewport()->update();
+        }
         for (int c = 0; c < columns(); ++c) {
             if (m_widths[c] > 0) p.view->setColumnWidth(c, m_widths[c]);
             p.view->setColumnHidden(c, m_widths[c] == 0 || (c < fc) != p.fixedColumns);

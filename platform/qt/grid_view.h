@@ -4,6 +4,7 @@
 // views over the same model laid over the main view's header areas, which reserve their
 // room and follow its scrolling.
 #include <QTableView>
+#include <string>
 #include <vector>
 
 class GridModel;
@@ -32,6 +33,8 @@ public:
 
     QString cellText(int row, int column) const;
     void setCellText(int row, int column, const QString& text);
+    // A block of UTF-8 texts, row by row from (row, column), with one repaint.
+    void setCellTexts(int row, int column, const std::vector<std::vector<std::string>>& texts);
     // Width 0 hides the column; a column that does not exist reads as 0 and ignores writes.
     int width(int column) const;
     void setWidth(int column, int width);

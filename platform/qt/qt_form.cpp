@@ -223,6 +223,11 @@ void QtForm::setCell(const std::string& grid, int row, int column, const std::st
     onGrid(grid, [&](GridView& g) { g.setCellText(row, column, qttext::toQt(text)); });
 }
 
+void QtForm::setCells(const std::string& grid, int row, int column,
+                      const std::vector<std::vector<std::string>>& texts) {
+    onGrid(grid, [&](GridView& g) { g.setCellTexts(row, column, texts); });
+}
+
 int QtForm::columnWidth(const std::string& grid, int column) {
     return fromGrid<int>(grid, [&](GridView& g) { return g.width(column); });
 }

@@ -1,5 +1,8 @@
 #include "platform/xlsx/xml_part.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace xlsx {
 
 namespace {
@@ -11,7 +14,46 @@ struct StringWriter : pugi::xml_writer {
     }
 };
 
+// An ASCII text in one of the part encodings.
+std::string asciiIn(std::string_view text, pugi::xml_encoding encoding) {
+    if (encoding == pugi::encoding_utf8) return std::string(text);
+    std::string out;
+    for (char c : text) {
+        if (encoding == pugi::encoding_utf16_le) out += {c, '\0'};
+        if (encoding == pugi::encoding_utf16_be) out += {'\0', c};
+    }
+    return out;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
 }  // namespace
+
+bool XmlPart::acceptEncoding(const std::string& bytes, pugi::xml_encoding detected) {
+    // The declaration must agree with the bytes: a part that names another encoding was
+    // read as something it is not, and writing it back would corrupt it.
+    std::string_view declared;
+    if (m_doc.first_child().type() == pugi::node_declaration)
+        declared = m_doc.first_child().attribute("encoding").value();
+    const bool utf16 = detected == pugi::encoding_utf16_le || detected == pugi::encoding_utf16_be;
+    if (detected == pugi::encoding_utf8) {
+        if (!declared.empty() && !equalsIgnoreCase(declared, "UTF-8")) return false;
+    } else if (!utf16 || !(declared.empty() || equalsIgnoreCase(declared, "UTF-16") ||
+                           equalsIgnoreCase(declared, "UTF-16LE") ||
+                           equalsIgnoreCase(declared, "UTF-16BE"))) {
+        return false;
+    }
+    m_encoding = detected;
+    const std::string_view start(bytes.data(), std::min<size_t>(bytes.size(), 3));
+    m_byteOrderMark = start.starts_with("\xEF\xBB\xBF") || start.starts_with("\xFF\xFE") ||
+                      start.starts_with("\xFE\xFF");
+    return true;
+}
 
 bool XmlPart::parse(const std::string& bytes) {
     m_dirty = false;
@@ -24,20 +66,36 @@ bool XmlPart::parse(const std::string& bytes) {
     if (!result) return false;
     for (pugi::xml_node node : m_doc.children())
         if (node.type() == pugi::node_doctype) return false;
+    if (!acceptEncoding(bytes, result.encoding)) return false;
     m_afterDeclaration.clear();
     if (m_doc.first_child().type() == pugi::node_declaration) {
-        size_t end = bytes.find("?>");
-        size_t next = end == std::string::npos ? end : bytes.find_first_not_of(" \t\r\n", end + 2);
-        if (next != std::string::npos) m_afterDeclaration = bytes.substr(end + 2, next - end - 2);
+        // The white space after the declaration, read as ASCII in the part's encoding.
+        const std::string close = asciiIn("?>", m_encoding);
+        const size_t unit = asciiIn(" ", m_encoding).size();
+        const size_t end = bytes.find(close);
+        for (size_t at = end == std::string::npos ? end : end + close.size();
+             at != std::string::npos && at + unit <= bytes.size(); at += unit) {
+            const std::string_view piece(bytes.data() + at, unit);
+            const char* blank = nullptr;
+            for (const char* c : {" ", "\t", "\r", "\n"})
+                if (piece == asciiIn(c, m_encoding)) blank = c;
+            if (!blank) break;
+            m_afterDeclaration += blank;
+        }
     }
     return static_cast<bool>(root());
 }
 
 std::string XmlPart::serialize() const {
     StringWriter writer;
-    m_doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    if (!m_afterDeclaration.empty() && m_doc.first_child().type() == pugi::node_declaration)
-        writer.out.insert(writer.out.find("?>") + 2, m_afterDeclaration);
+    unsigned flags = pugi::format_raw | pugi::format_no_declaration;
+    if (m_byteOrderMark) flags |= pugi::format_write_bom;
+    m_doc.save(writer, "", flags, m_encoding);
+    if (!m_afterDeclaration.empty() && m_doc.first_child().type() == pugi::node_declaration) {
+        const std::string close = asciiIn("?>", m_encoding);
+        writer.out.insert(writer.out.find(close) + close.size(),
+                          asciiIn(m_afterDeclaration, m_encoding));
+    }
     return std::move(writer.out);
 }
 

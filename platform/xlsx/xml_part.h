@@ -11,9 +11,12 @@ namespace xlsx {
 
 class XmlPart {
 public:
-    // Parses the bytes; false when they are not well-formed XML or carry a document type
-    // declaration (no part of a workbook has one, and entities are a classic attack).
+    // Parses the bytes; false when they are not well-formed XML, carry a document type
+    // declaration (no part of a workbook has one, and entities are a classic attack), or
+    // are stored in an encoding other than UTF-8 or UTF-16: a part is written back in the
+    // encoding it was read in, and only these can hold every text.
     bool parse(const std::string& bytes);
+    // The part in the encoding it was read in, with its byte order mark if it had one.
     std::string serialize() const;
 
     pugi::xml_node root() const { return m_doc.document_element(); }
@@ -37,7 +40,11 @@ public:
                                                    std::initializer_list<std::string_view> uris);
 
 private:
+    bool acceptEncoding(const std::string& bytes, pugi::xml_encoding detected);
+
     pugi::xml_document m_doc;
+    pugi::xml_encoding m_encoding = pugi::encoding_utf8;
+    bool m_byteOrderMark = false;
     // The line break that writers put after the declaration, which the parser drops.
     std::string m_afterDeclaration;
     bool m_dirty = false;

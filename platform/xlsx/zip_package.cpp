@@ -1,8 +1,11 @@
 #include "platform/xlsx/zip_package.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
-#include <fstream>
+#include <cerrno>
 
 namespace xlsx {
 
@@ -35,18 +38,34 @@ void ZipPackage::close() {
 
 bool ZipPackage::open(const std::string& path) {
     close();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size <= 0 || static_cast<uint64_t>(size) > kMaxFileSize) return false;
-    in.seekg(0);
-    m_bytes.resize(static_cast<size_t>(size));
-    if (!in.read(m_bytes.data(), size)) {
+    // Only a regular file is a workbook: a FIFO or a device would block the window or never
+    // end. Opening without blocking and checking what was opened leaves no gap between
+    // the check and the read.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+                    static_cast<uint64_t>(st.st_size) <= kMaxFileSize &&
+                    readAll(fd, static_cast<size_t>(st.st_size));
+    ::close(fd);
+    if (!ok) {
         m_bytes.clear();
         return false;
     }
     return openBytes();
+}
+
+bool ZipPackage::readAll(int fd, size_t size) {
+    m_bytes.resize(size);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, m_bytes.data() + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;  // the file shrank while it was read
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }
 
 bool ZipPackage::reopen(std::string bytes) {

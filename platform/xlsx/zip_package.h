@@ -23,8 +23,8 @@ public:
     ZipPackage& operator=(const ZipPackage&) = delete;
     ~ZipPackage();
 
-    // Reads the file and opens it as a zip archive; false when it is missing, too big or
-    // not a zip archive.
+    // Reads the file and opens it as a zip archive; false when it is missing, not a regular
+    // file, too big or not a zip archive.
     bool open(const std::string& path);
     void close();
     bool isOpen() const { return m_archive != nullptr; }
@@ -45,6 +45,7 @@ public:
 
 private:
     bool openBytes();
+    bool readAll(int fd, size_t size);
 
     std::string m_bytes;
     zip* m_archive = nullptr;

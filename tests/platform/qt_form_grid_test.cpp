@@ -168,3 +168,23 @@ TEST_F(QtGridTest, GeometryIsClampedAndSizesRead) {
     EXPECT_EQ(m_form->clientSize(ctl::按钮_导出).width, 30);
     EXPECT_EQ(m_form->clientSize(ctl::按钮_导出).height, 0);
 }
+
+TEST_F(QtGridTest, ABlockOfCellsLandsInPlaceAndWhatFallsOutsideIsLeftOut) {
+    makeTable(4, 3);
+    const std::vector<std::vector<std::string>> block = {
+        {"a", "b", "past the last column"}, {"c\r\nd"}, {}, {"past the last row"}};
+    m_form->setCells(kGrid, 1, 1, block);
+    m_form->setCells(kGrid, -2147483647, 2147483647, block);  // names no cell at all
+    pumpEvents();
+    EXPECT_EQ(m_form->cell(kGrid, 1, 1), "a");
+    EXPECT_EQ(m_form->cell(kGrid, 1, 2), "b");
+    EXPECT_EQ(m_form->cell(kGrid, 2, 1), "c\r\nd");
+    EXPECT_EQ(m_form->cell(kGrid, 2, 2), "2,2");  // a short line leaves the rest alone
+    EXPECT_EQ(m_form->cell(kGrid, 3, 1), "3,1");
+    EXPECT_EQ(m_form->cell(kGrid, 0, 0), "0,0");
+    EXPECT_EQ(m_form->columnCount(kGrid), 3);
+    EXPECT_EQ(m_form->rowCount(kGrid), 4);
+    // The view shows the new texts without being told anything else.
+    EXPECT_EQ(m_grid->model()->data(m_grid->model()->index(1, 1)).toString(), "a");
+    EXPECT_TRUE(shownIn(m_grid, 1, 2));
+}

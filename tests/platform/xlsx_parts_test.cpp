@@ -187,3 +187,42 @@ TEST(XmlPartTest, RefusesDocumentTypesAndBrokenXml) {
         }
     }
 }
+
+TEST(XmlPartTest, WritesAPartBackInTheEncodingItDeclares) {
+    auto utf16 = [](std::string_view ascii, bool bigEndian, bool mark) {
+        std::string out = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+        for (char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return out;
+    };
+    const std::string_view declared16 =
+        "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\"?>\r\n<a><t>x</t></a>";
+    struct Case {
+        std::string bytes;
+        bool parses;
+        const char* name;
+    } cases[] = {
+        {utf16(declared16, false, true), true, "UTF-16LE with its mark"},
+        {utf16(declared16, true, true), true, "UTF-16BE with its mark"},
+        {utf16(declared16, false, false), true, "UTF-16LE without a mark"},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<a/>", true, "UTF-8 mark"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE9</a>", false, "Latin-1"},
+        {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\xE9</a>", false, "a code page"},
+        {"<?xml version=\"1.0\" encoding=\"GBK\"?><a/>", false, "GBK"},
+        {utf16("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a/>", false, true), false,
+         "UTF-16 bytes declared UTF-8"},
+    };
+    for (const Case& c : cases) {
+        xlsx::XmlPart part;
+        ASSERT_EQ(part.parse(c.bytes), c.parses) << c.name;
+        if (!c.parses) continue;
+        EXPECT_EQ(part.serialize(), c.bytes) << c.name;
+        // A changed part keeps its encoding: only the written text differs.
+        pugi::xml_node t = xlsx::XmlPart::child(part.root(), "t");
+        if (!t) continue;
+        t.text().set("张");
+        xlsx::XmlPart again;
+        ASSERT_TRUE(again.parse(part.serialize())) << c.name;
+        EXPECT_STREQ(xlsx::XmlPart::child(again.root(), "t").text().get(), "张") << c.name;
+        EXPECT_EQ(part.serialize().substr(0, 8), c.bytes.substr(0, 8)) << c.name;
+    }
+}

@@ -1,6 +1,7 @@
 // The .xlsx engine against workbooks that openpyxl writes, read back by openpyxl: what
 // was written shows where it belongs, and everything else stays as it was.
 #include "platform/spreadsheet.h"
+#include "platform/xlsx/zip_package.h"
 #include "support/xlsx_tool.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,14 @@ protected:
             EXPECT_EQ(after["parts"][name]["sha256"], part["sha256"]) << name;
             EXPECT_EQ(after["parts"][name]["compress_size"], part["compress_size"]) << name;
         }
+    }
+
+    // The stored bytes of one part, as a reader of the archive gets them.
+    static std::string partBytes(const std::string& path, const std::string& name) {
+        xlsx::ZipPackage package;
+        std::string bytes;
+        EXPECT_TRUE(package.open(path) && package.read(name, bytes)) << name;
+        return bytes;
     }
 
     XlsxTool m_tool;
@@ -339,6 +348,20 @@ TEST_F(XlsxEngineTest, SavesAgainAfterASave) {
     // The second save replaced only the sheet it changed.
     expectUntouchedParts(middle, after, {"xl/worksheets/sheet2.xml"});
     EXPECT_FALSE(spreadsheet::createXlsxWorkbook()->save(m_tool.path("never.xlsx")));
+}
+
+TEST_F(XlsxEngineTest, AUtf16SheetIsWrittenBackAsUtf16) {
+    const std::string path = m_tool.path("utf16.xlsx");
+    m_tool.make("utf16", path);
+    const json before = m_tool.dump(path);
+    const std::vector<Write> writes = {{0, 1, 2, "王五", "C2", "王五"}};
+    auto book = load(path);
+    write(*book, writes);
+    ASSERT_TRUE(book->save(path));
+    const json after = m_tool.dump(path);
+    expectOnlyWritesChanged(before, after, writes);
+    const std::string sheet = partBytes(path, "xl/worksheets/sheet1.xml");
+    EXPECT_EQ(sheet.substr(0, 6), std::string("\xFF\xFE<\0?\0", 6));
 }
 
 }  // namespace

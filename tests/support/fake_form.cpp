@@ -198,6 +198,13 @@ void FakeForm::setCell(const std::string&, int row, int column, const std::strin
     m_grid.cells[row][column] = text;
 }
 
+void FakeForm::setCells(const std::string& grid, int row, int column,
+                        const std::vector<std::vector<std::string>>& texts) {
+    for (size_t r = 0; r < texts.size(); ++r)
+        for (size_t c = 0; c < texts[r].size(); ++c)
+            setCell(grid, row + static_cast<int>(r), column + static_cast<int>(c), texts[r][c]);
+}
+
 int FakeForm::columnWidth(const std::string&, int column) { return m_grid.widths.at(column); }
 void FakeForm::setColumnWidth(const std::string&, int column, int width) { m_grid.widths.at(column) = width; }
 int FakeForm::focusRow(const std::string&) { return m_grid.focusRow; }

@@ -76,6 +76,8 @@ public:
     void removeColumn(const std::string& grid, int column) override;
     std::string cell(const std::string& grid, int row, int column) override;
     void setCell(const std::string& grid, int row, int column, const std::string& text) override;
+    void setCells(const std::string& grid, int row, int column,
+                  const std::vector<std::vector<std::string>>& texts) override;
     int columnWidth(const std::string& grid, int column) override;
     void setColumnWidth(const std::string& grid, int column, int width) override;
     int focusRow(const std::string& grid) override;

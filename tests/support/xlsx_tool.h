@@ -21,8 +21,9 @@ public:
     // inline strings, styles, formulas, a calculation chain, a merged range, a column
     // width, the spans hint on the first sheet's rows), "norefs" (standard, the second
     // sheet's rows and cells without references), "prefixed" (standard, workbook and first
-    // sheet with prefixed element names), "big" (arg rows), "shared" (a shared formula),
-    // and the hostile kinds "bomb" (a 300 MiB part), "liar" (the same, declared tiny),
+    // sheet with prefixed element names), "big" (arg rows), "shared" (a shared formula), "chart"
+    // (standard and a chart sheet as the fourth tab), "utf16" (standard, the first sheet stored as
+    // UTF-16), and the hostile kinds "bomb" (a 300 MiB part), "liar" (the same, declared tiny),
     // "notzip", "badxml", "noworkbook", "entities" (a document type with entities).
     void make(const std::string& kind, const std::string& path, const std::string& arg = "") const;
     // What openpyxl and zipfile see in the workbook: "sheets" (title, cells, merged,

@@ -14,6 +14,7 @@ import zipfile
 import xml.etree.ElementTree as ET
 
 import openpyxl
+from openpyxl.chart import BarChart, Reference
 from openpyxl.styles import Font, PatternFill
 
 MAIN_NS = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
@@ -275,6 +276,23 @@ def make(kind, out, arg):
     elif kind == "notzip":
         with open(out, "wb") as f:
             f.write(b"PK\x03\x04 this is not really a zip archive " * 50)
+    elif kind == "chart":
+        # Standard, with a chart sheet as the fourth tab: a sheet that holds no cells.
+        wb = standard_book()
+        chart = BarChart()
+        chart.add_data(Reference(wb["Daten"], min_col=1, min_row=1, max_row=3))
+        wb.create_chartsheet("Diagramm").add_chart(chart)
+        wb.save(out)
+    elif kind == "utf16":
+        # Standard, with the first sheet stored as UTF-16 under its own declaration.
+        make("standard", out, "")
+        def utf16(name, data, extra):
+            if name != "xl/worksheets/sheet1.xml":
+                return data
+            text = re.sub(r"^<\?xml[^>]*\?>\s*", "", data.decode("utf-8"))
+            declaration = '<?xml version="1.0" encoding="UTF-16" standalone="yes"?>\r\n'
+            return (declaration + text).encode("utf-16")
+        rewrite(out, utf16)
     elif kind == "badxml":
         standard_book().save(out)
         rewrite(out, lambda n, d, e: d[:len(d) // 2] if n == "xl/worksheets/sheet2.xml" else d)
