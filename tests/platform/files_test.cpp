@@ -110,7 +110,8 @@ TEST_F(FilesTest, ProgramFolderIsChosenForTheExecutableFolder) {
     ScopedEnv set("OZMIRA_HOME", m_folder);
     EXPECT_EQ(files::programFolderFor(exe), m_folder) << "OZMIRA_HOME wins";
     ScopedEnv empty("OZMIRA_HOME", "");
-    EXPECT_EQ(files::programFolderFor(exe), exe) << "an empty OZMIRA_HOME counts as unset";
+    EXPECT_EQ(files::programFolderFor(exe), m_folder + "/home/.config/ozmira")
+        << "an empty OZMIRA_HOME counts as unset";
 }
 
 TEST_F(FilesTest, NamesInTheProgramFolder) {
