@@ -90,6 +90,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ozmira");
+    // Desktops match the window to the installed menu entry (and its icon) by this name.
+    QApplication::setDesktopFileName("org.ozmira.Ozmira");
     QApplication::setWindowIcon(QIcon(":/ozmira/ozmira.png"));
 
     AppState state(files::programFolder());

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program twice (Release, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs the whole test suite headless in each build.
+# UndefinedBehaviorSanitizer), runs the whole test suite headless in each build, then builds
+# and checks the Debian package.
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 "$top/scripts/setup.sh" --tests
@@ -12,4 +13,10 @@ ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:suppressions=$top/tests/asan.supp"
 LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   "$top/scripts/headless.sh" ctest --test-dir "$top/build/test-asan" --output-on-failure -j2 || status=1
+# The Debian package of the Release build just tested, checked and unpacked into a temporary root.
+if deb=$("$top/scripts/package.sh" --build "$top/build/test-release" --out "$top/build/test-package"); then
+  bash "$top/tests/scripts/package_test.sh" "$deb" || status=1
+else
+  status=1
+fi
 exit $status
