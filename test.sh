@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program twice (Release, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs the whole test suite headless in each build.
+# UndefinedBehaviorSanitizer) and runs the whole test suite headless in each build, then runs
+# the fuzz targets briefly in a clang build of their own.
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 "$top/scripts/setup.sh" --tests
@@ -12,4 +13,6 @@ ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:suppressions=$top/tests/asan.supp"
 LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   "$top/scripts/headless.sh" ctest --test-dir "$top/build/test-asan" --output-on-failure -j2 || status=1
+# Third stage: every fuzz target for a short while (scripts/fuzz.sh SECONDS runs them longer).
+"$top/scripts/fuzz.sh" "${OZMIRA_FUZZ_SECONDS:-20}" || status=1
 exit $status
