@@ -32,9 +32,7 @@ std::string value(FuzzedDataProvider& input) {
     }
     const size_t begin = out.find_first_not_of(' ');
     out = begin == std::string::npos ? "" : out.substr(begin, out.find_last_not_of(' ') - begin + 1);
-    while (out.size() >= 2 && (out[0] == '"' || out[0] == '\'') && out.back() == out[0]) {
-        out.pop_back();
-    }
+    if (out.size() >= 2 && (out[0] == '"' || out[0] == '\'') && out.back() == out[0]) out[0] = 'q';
     return out;
 }
 
