@@ -16,7 +16,7 @@ declare -A dict=([ini]=ini.dict [json]=json.dict [xlsx]=xml.dict)
 findings=$dir/findings
 mkdir -p "$findings"
 status=0
-for target in ini json encoding xlsx image http; do
+for target in ini json encoding xlsx image http token; do
   work=$dir/corpus/$target  # what this run adds; the seeds stay as checked in
   mkdir -p "$work"
   args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
