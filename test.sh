@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program twice (Release, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer), runs the whole test suite headless in each build, then builds
-# and checks the Debian package.
+# UndefinedBehaviorSanitizer), runs the whole test suite headless in each build, builds and
+# checks the Debian package, then runs the fuzz targets briefly in a clang build of their own.
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 "$top/scripts/setup.sh" --tests
@@ -19,4 +19,6 @@ if deb=$("$top/scripts/package.sh" --build "$top/build/test-release" --out "$top
 else
   status=1
 fi
+# Third stage: every fuzz target for a short while (scripts/fuzz.sh SECONDS runs them longer).
+"$top/scripts/fuzz.sh" "${OZMIRA_FUZZ_SECONDS:-20}" || status=1
 exit $status

@@ -269,5 +269,24 @@ void IniFile::setValue(std::string_view section, std::string_view key, std::stri
         }
         m_bytes.insert(last.next, added);
     }
+    keepEncoding();
     parse();
+}
+
+// Without a byte order mark the encoding is guessed from the bytes, so an edit can tip the
+// next read the other way (a code page 936 value whose bytes are also good UTF-8 in a
+// file that was ASCII, or rare characters added to a UTF-8 file) and every value would then
+// read garbled. UTF-8's mark settles it: a code page 936 file becomes UTF-8 holding the text
+// it has always read as.
+void IniFile::keepEncoding() {
+    if (isWide() || m_bomLength > 0 || charset::detectEncoding(m_bytes).encoding == m_encoding) {
+        return;
+    }
+    if (!m_utf8) {
+        m_bytes = charset::cp936ToUtf8(m_bytes);
+    }
+    m_bytes.insert(0, "\xEF\xBB\xBF");
+    m_encoding = charset::Encoding::Utf8;
+    m_utf8 = true;
+    m_bomLength = 3;
 }

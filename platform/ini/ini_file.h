@@ -38,6 +38,7 @@ private:
 
     bool isWide() const;
     void parse();
+    void keepEncoding();
     Line parseLine(size_t begin, size_t end, size_t next) const;
     size_t charEnd(size_t i) const;
     std::string decode(std::string_view raw) const;

@@ -230,6 +230,27 @@ TEST_F(IniTest, HandMadeFilesReadAndWriteInTheirEncoding) {
     }
 }
 
+// The encoding of a file without a mark is guessed from its bytes: a write must not tip the
+// guess, or the value written and every other value would read back garbled.
+TEST_F(IniTest, AWriteNeverTipsTheEncodingGuess) {
+    struct Case {
+        const char* name;
+        std::string before, otherValue, written;
+    };
+    const Case cases[] = {
+        // "葋" is C8 81 in code page 936, which UTF-8 reads as "ȁ".
+        {"code page 936 value that is also UTF-8", "[a]\r\nj=v\r\n", "v", "x葋"},
+        // Armenian scores as rare UTF-8 but as common code page 936 hanzi.
+        {"rare characters in a UTF-8 file", "[a]\r\nj=café\r\n", "café", "ԱԲ"},
+    };
+    for (const Case& c : cases) {
+        put(c.before);
+        ASSERT_TRUE(ini::write(path(), "a", "k", c.written)) << c.name;
+        EXPECT_EQ(ini::read(path(), "a", "k"), c.written) << c.name;
+        EXPECT_EQ(ini::read(path(), "a", "j"), c.otherValue) << c.name;
+    }
+}
+
 TEST_F(IniTest, EmptyNamesAndNamesSpanningLinesWriteNothing) {
     const std::tuple<std::string, std::string, std::string> cases[] = {
         {path(), "", "k"},         {path(), "a", " "},         {"\x01\x02", "a", "k"},
