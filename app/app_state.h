@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 // Fixed pieces from which the OCR and update addresses are put together; they come from
 // service.ini in the program folder, with built-in defaults for what it leaves out.

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "platform/form.h"
 
 class ResultsTable {

@@ -1,7 +1,7 @@
 #pragma once
 // The status text in the second part of 状态条1. Every message replaces it, except the
 // results of a sequence (startup, hotkey registration, export), which are appended.
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "platform/form.h"
 
 class StatusLine {

@@ -5,7 +5,7 @@
 // a memcpy of the same number of bytes.
 #include <string>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "bench_report.h"
 #include "platform/screen.h"
 

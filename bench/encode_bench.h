@@ -3,7 +3,7 @@
 // the JPEG encoding against libjpeg-turbo called directly on the same pixels, the fused
 // base64 and URL encoding against memcpy of the same bytes (and against the two separate
 // passes), the body as the OCR client builds it, and the whole path.
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "bench_report.h"
 
 class EncodeBench {

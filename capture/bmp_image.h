@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "platform/screen.h"
 
 class BmpImage {

@@ -1,7 +1,7 @@
 #pragma once
 // Image files converted in memory; the recognition turns each captured BMP into the JPEG
 // that is sent to the OCR service.
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 enum class ImageFormat { Bmp = 1, Jpeg = 2, Gif = 3, Tiff = 4, Png = 5 };
 

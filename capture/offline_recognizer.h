@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "platform/screen.h"
 #include "platform/text_engine.h"
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "app/app_state.h"
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "capture/capture_rect.h"
 #include "platform/overlay.h"
 #include "platform/screen.h"

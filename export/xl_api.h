@@ -3,7 +3,7 @@
 // export uses, under the names of their roles. XlApi holds nothing; every method gets the
 // handles it works on. Handles belong to the engine and are nullptr for "none": a book
 // from createXmlBook lives until bookRelease, and its sheets as long as the book.
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "platform/spreadsheet.h"
 
 #include <cstdint>

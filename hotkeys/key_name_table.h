@@ -3,7 +3,7 @@
 // them. Codes are virtual-key codes in Windows numbering, which the settings file speaks.
 #include <cstdint>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 class KeyNameTable {
 public:

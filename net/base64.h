@@ -1,6 +1,6 @@
 #pragma once
 // Base64 (RFC 4648 alphabet, "=" padding, no line breaks) for request forms.
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 class Base64 {
 public:

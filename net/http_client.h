@@ -4,7 +4,7 @@
 // header block, agent, cookie and redirect switches); the transport carries it out.
 #include <string_view>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "platform/http.h"
 
 enum class HttpMethod { Get = 0, Post = 1, Head = 2 };

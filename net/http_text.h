@@ -1,10 +1,10 @@
 #pragma once
 // The text rules of the HTTP client: how a URL is cut into host, port and request path,
 // how header lines are read, and how cookie texts are merged. Positions are 1-based byte
-// positions as in app/text_tools.h.
+// positions as in text/text_tools.h.
 #include <string_view>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 namespace http {
 

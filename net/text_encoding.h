@@ -2,7 +2,7 @@
 // The conversions between the wire and the program's texts.
 #include <string_view>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 // Code page 936 bytes (GB18030 four-byte forms accepted) to a UTF-8 text, ending at the
 // first zero byte; undecodable bytes become "?".

@@ -2,7 +2,7 @@
 // Percent-encoding for form fields and query strings.
 #include <string_view>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 // Encodes the text's UTF-8 bytes when toUtf8 is true, otherwise its code page 936 bytes.
 // With keepSafe, "-", ".", digits and ASCII letters stay as they are; every other byte

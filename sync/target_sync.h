@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "platform/form.h"
 #include "platform/windows.h"
 

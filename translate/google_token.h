@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 class GoogleToken {
 public:

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <map>
 #include <optional>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "platform/atspi/atspi_session.h"
 #include "platform/atspi/atspi_tree.h"
 #include "platform/atspi/g_ref.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 #include "net/text_encoding.h"
 #include "platform/charset.h"
 

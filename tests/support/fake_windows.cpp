@@ -1,6 +1,6 @@
 #include "support/fake_windows.h"
 
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 platform::TargetHandle FakeWindows::findWindow(const std::string& className,
                                                const std::string& title) {

@@ -1,4 +1,4 @@
-#include "app/text_tools.h"
+#include "text/text_tools.h"
 
 #include <gtest/gtest.h>
 
