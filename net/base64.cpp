@@ -52,6 +52,11 @@ Text Base64::Encode(const Bytes& bytes) {
 }
 
 Text Base64::EncodeUrlEncoded(const Bytes& bytes) {
+    static const base64_kernel::Path best = base64_kernel::bestPath();
+    return EncodeUrlEncoded(bytes, best);
+}
+
+Text Base64::EncodeUrlEncoded(const Bytes& bytes, base64_kernel::Path path) {
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
     size_t n = bytes.size();
     size_t groups = n / 3;
@@ -59,7 +64,7 @@ Text Base64::EncodeUrlEncoded(const Bytes& bytes) {
 
     // First pass: the exact length. Every sextet is one character or three; each "="
     // of the padding is "%3D".
-    size_t length = groups * 4 + base64_kernel::countPlusSlash(p, groups) * 2;
+    size_t length = groups * 4 + base64_kernel::countPlusSlash(p, groups, path) * 2;
     if (rest > 0) {
         uint32_t v =
             uint32_t{p[groups * 3]} << 16 | (rest == 2 ? uint32_t{p[groups * 3 + 1]} << 8 : 0);
@@ -75,7 +80,7 @@ Text Base64::EncodeUrlEncoded(const Bytes& bytes) {
 
     // Second pass: the fast loop stops short of the end, where its wide stores would
     // run past the buffer; the last groups go one character at a time.
-    size_t g = base64_kernel::encodeUrlGroups(p, groups, o, end);
+    size_t g = base64_kernel::encodeUrlGroups(p, groups, o, end, path);
     for (p += 3 * g; g < groups; ++g, p += 3) {
         uint32_t v = group(p);
         for (int shift = 18; shift >= 0; shift -= 6) {

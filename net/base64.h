@@ -1,5 +1,6 @@
 #pragma once
 // Base64 (RFC 4648 alphabet, "=" padding, no line breaks) for request forms.
+#include "net/base64_kernel.h"
 #include "text/text_tools.h"
 
 class Base64 {
@@ -8,4 +9,6 @@ public:
     // UrlEncode(Encode(bytes), true, true) in one pass with one exact-size allocation:
     // the image of every recognition goes through this, and it is megabytes long.
     static Text EncodeUrlEncoded(const Bytes& bytes);
+    // The same through a chosen loop, so the loops can be compared with each other.
+    static Text EncodeUrlEncoded(const Bytes& bytes, base64_kernel::Path path);
 };
