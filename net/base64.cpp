@@ -26,6 +26,32 @@ uint32_t group(const uint8_t* p) {
     return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
 }
 
+// The second pass of EncodeUrlEncoded: the n input bytes into exactly [o, end).
+void writeUrlEncoded(const uint8_t* p, size_t n, base64_kernel::Path path, char* o, char* end) {
+    size_t groups = n / 3;
+    size_t rest = n - groups * 3;
+    // The fast loop stops short of the end, where its wide stores would run past the
+    // buffer; the last groups go one character at a time.
+    size_t g = base64_kernel::encodeUrlGroups(p, groups, o, end, path);
+    for (p += 3 * g; g < groups; ++g, p += 3) {
+        uint32_t v = group(p);
+        for (int shift = 18; shift >= 0; shift -= 6) {
+            o += base64_kernel::writeEncodedSextet((v >> shift) & 63, o);
+        }
+    }
+    if (rest > 0) {
+        uint32_t v = uint32_t{p[0]} << 16 | (rest == 2 ? uint32_t{p[1]} << 8 : 0);
+        o += base64_kernel::writeEncodedSextet(v >> 18, o);
+        o += base64_kernel::writeEncodedSextet((v >> 12) & 63, o);
+        if (rest == 2) {
+            o += base64_kernel::writeEncodedSextet((v >> 6) & 63, o);
+        }
+        for (int k = rest == 2 ? 1 : 2; k > 0; --k, o += 3) {
+            std::memcpy(o, "%3D", 3);
+        }
+    }
+}
+
 }  // namespace
 
 Text Base64::Encode(const Bytes& bytes) {
@@ -74,29 +100,19 @@ Text Base64::EncodeUrlEncoded(const Bytes& bytes, base64_kernel::Path path) {
         }
         length += (4 - sextets) * 3;
     }
-    Text out(length, '\0');
-    char* o = out.data();
-    char* end = o + length;
-
-    // Second pass: the fast loop stops short of the end, where its wide stores would
-    // run past the buffer; the last groups go one character at a time.
-    size_t g = base64_kernel::encodeUrlGroups(p, groups, o, end, path);
-    for (p += 3 * g; g < groups; ++g, p += 3) {
-        uint32_t v = group(p);
-        for (int shift = 18; shift >= 0; shift -= 6) {
-            o += base64_kernel::writeEncodedSextet((v >> shift) & 63, o);
-        }
-    }
-    if (rest > 0) {
-        uint32_t v = uint32_t{p[0]} << 16 | (rest == 2 ? uint32_t{p[1]} << 8 : 0);
-        o += base64_kernel::writeEncodedSextet(v >> 18, o);
-        o += base64_kernel::writeEncodedSextet((v >> 12) & 63, o);
-        if (rest == 2) {
-            o += base64_kernel::writeEncodedSextet((v >> 6) & 63, o);
-        }
-        for (int k = rest == 2 ? 1 : 2; k > 0; --k, o += 3) {
-            std::memcpy(o, "%3D", 3);
-        }
-    }
+    Text out;
+#if defined(__cpp_lib_string_resize_and_overwrite)
+    // The second pass writes every character, so the string is not zero-filled first:
+    // for a screenshot that is megabytes written twice. The reserve comes first because
+    // GCC 12.2's library hands the operation the grown capacity instead of the length.
+    out.reserve(length);
+    out.resize_and_overwrite(length, [&](char* o, size_t size) {
+        writeUrlEncoded(p, n, path, o, o + size);
+        return size;
+    });
+#else
+    out.resize(length);
+    writeUrlEncoded(p, n, path, out.data(), out.data() + length);
+#endif
     return out;
 }

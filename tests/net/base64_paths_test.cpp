@@ -61,7 +61,7 @@ TEST(Base64Paths, LargeInputsWithEveryTail) {
 }
 
 // The comparison above holds trivially if a vector loop never runs; where the processor
-// has the instructions, each loop must cover all but the last few groups.
+// has the instructions, each loop must cover all but the last few dozen groups.
 TEST(Base64Paths, VectorLoopsRunWhereSupported) {
 #if defined(__x86_64__) && defined(__GNUC__)
     std::mt19937 random(2);
@@ -77,8 +77,8 @@ TEST(Base64Paths, VectorLoopsRunWhereSupported) {
             avx2 ? base64_x86::encodeAvx2(input, 1000, out, buffer.data() + buffer.size())
                  : base64_x86::encodeSsse3(input, 1000, out, buffer.data() + buffer.size());
         (avx2 ? base64_x86::countAvx2 : base64_x86::countSsse3)(input, 1000, counted);
-        EXPECT_GE(encoded, 990u) << static_cast<int>(path);
-        EXPECT_GE(counted, 990u) << static_cast<int>(path);
+        EXPECT_GE(encoded, 960u) << static_cast<int>(path);
+        EXPECT_GE(counted, 960u) << static_cast<int>(path);
     }
     EXPECT_EQ(base64_kernel::bestPath(), base64_x86::hasAvx2()    ? Path::Avx2
                                          : base64_x86::hasSsse3() ? Path::Ssse3
