@@ -1,7 +1,7 @@
 #pragma once
 // A warm HTTPS connection: two requests to one host through the program's transport, and
-// the same two requests made by curl's own command-line client in one invocation as the
-// baseline. The local test server records, for every request, which TCP connection carried
+// the same two requests made through one libcurl easy handle with its defaults as the
+// baseline, in the same process. The local test server records, for every request, which TCP connection carried
 // it and whether that connection resumed an earlier TLS session.
 #include <string>
 #include <vector>
@@ -26,7 +26,7 @@ private:
         bool recorded = false;
     };
 
-    // Each round is a fresh transport (or a fresh curl process): a cold first request,
+    // Each round is a fresh transport (or a fresh easy handle): a cold first request,
     // then a second one to the same host.
     Round transportRound(TestServer& server, const std::string& first, const std::string& second);
     Round curlRound(TestServer& server, const std::string& first, const std::string& second);
@@ -36,4 +36,5 @@ private:
              const std::vector<Round>& rounds);
 
     BenchReport& m_report;
+    std::string m_curlError;  // the last failure of the baseline, for the notes
 };
