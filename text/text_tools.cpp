@@ -96,10 +96,13 @@ struct WidthTables {
         for (int b = 0x21; b <= 0x7D; ++b) {
             fullOf[b] = fromCp936(0xA3, static_cast<uint8_t>(b + 0x80));
         }
-        fullOf[' '] = fromCp936(0xA1, 0xA1);
-        fullOf['~'] = fromCp936(0xA1, 0xAB);
-        halfOf[fullOf[' ']] = ' ';
-        halfOf[fullOf['~']] = '~';
+        // The two ASCII symbols outside row A3, as indexes (a char subscript could be
+        // negative on other characters).
+        constexpr int kSpace = ' ', kTilde = '~';
+        fullOf[kSpace] = fromCp936(0xA1, 0xA1);
+        fullOf[kTilde] = fromCp936(0xA1, 0xAB);
+        halfOf[fullOf[kSpace]] = ' ';
+        halfOf[fullOf[kTilde]] = '~';
         halfOf[fromCp936(0xA1, 0xEE)] = '*';
         halfOf[fromCp936(0xA1, 0xEF)] = '*';
     }
