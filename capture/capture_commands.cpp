@@ -1,5 +1,8 @@
 #include "capture/capture_commands.h"
 
+#include <cstdint>
+#include <limits>
+
 #include "app/control_names.h"
 
 namespace {
@@ -57,7 +60,11 @@ std::optional<CaptureRect> CaptureCommands::parseCoordinates(const Text& coordin
     if (pieces.size() != 4) return std::nullopt;
     CaptureRect r{text::toInt(pieces[0]), text::toInt(pieces[1]), text::toInt(pieces[2]),
                   text::toInt(pieces[3])};
-    if (!r.valid()) return std::nullopt;
+    // The capture asks the screen for the width and height: numbers near the 32-bit limits
+    // can make a rectangle whose width or height has no 32-bit value, and no screen is one.
+    constexpr int64_t kLargest = std::numeric_limits<int32_t>::max();
+    if (!r.valid() || int64_t{r.right} - r.left > kLargest || int64_t{r.bottom} - r.top > kLargest)
+        return std::nullopt;
     return r;
 }
 

@@ -62,8 +62,10 @@ protected:
 };
 
 TEST_F(CaptureCommandsTest, CoordinateTextsThatAreRefused) {
+    // The last two are rectangles wider or taller than any 32-bit width.
     for (const char* text : {"100|100|1000", "100|100|1000|200|5", "1000|100|100|200", "100|100|1000|100",
-                             "a|b|c|d", "|||"}) {
+                             "a|b|c|d", "|||", "-2147483648|0|2147483647|1",
+                             "0|-2000000000|1|2000000000"}) {
         form.messages.clear();
         form.setWindowState(platform::WindowState::Normal);
         commands.StartCapture(1, text);
