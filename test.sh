@@ -20,5 +20,5 @@ else
   status=1
 fi
 # Third stage: every fuzz target for a short while (scripts/fuzz.sh SECONDS runs them longer).
-"$top/scripts/fuzz.sh" "${OZMIRA_FUZZ_SECONDS:-20}" || status=1
+"$top/scripts/fuzz.sh" "${OZMIRA_FUZZ_SECONDS:-15}" || status=1
 exit $status

@@ -12,11 +12,12 @@ if [ ! -f "$dir/build.ninja" ]; then
 fi
 ninja -C "$dir" -j"$(nproc)" ozmira_fuzzers
 
-declare -A dict=([ini]=ini.dict [json]=json.dict [xlsx]=xml.dict)
+declare -A dict=([ini]=ini.dict [json]=json.dict [xlsx]=xml.dict [translate]=translate.dict
+                [sync]=paths.dict [coordinates]=paths.dict)
 findings=$dir/findings
 mkdir -p "$findings"
 status=0
-for target in ini json encoding xlsx image http token; do
+for target in ini json encoding xlsx image http token translate sync coordinates; do
   work=$dir/corpus/$target  # what this run adds; the seeds stay as checked in
   mkdir -p "$work"
   args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
