@@ -219,9 +219,11 @@ __attribute__((target("avx2"))) size_t countAvx2(const uint8_t* input, size_t gr
     const __m256i splat61 = _mm256_set1_epi8(61);
     size_t count = 0;
     const uint8_t* p = input;
+    done = 0;
+    if (groups < 10) return 0;
     // A step reads 28 bytes for its 24. Byte counters hold up to 255 steps; then they are
     // added up.
-    for (const uint8_t* last = input + 3 * groups - 28; 3 * groups >= 28 && p <= last;) {
+    for (const uint8_t* last = input + 3 * groups - 28; p <= last;) {
         const uint8_t* blockLast = last - p > 24 * 254 ? p + 24 * 254 : last;
         __m256i counters = _mm256_setzero_si256();
         for (; p <= blockLast; p += 24) {

@@ -1,13 +1,16 @@
 // The code page 936, UTF-16 and UTF-8 conversions at the file and wire boundaries, and the
-// text operations on what they give: each round trip that must hold, holds.
+// text operations on what they give: each round trip that must hold, holds. The fused base64
+// + URL encoding gives, on every loop the processor runs, the two separate passes' bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "text/text_tools.h"
+#include "net/base64.h"
 #include "net/text_encoding.h"
+#include "net/url_encode.h"
+#include "text/text_tools.h"
 #include "platform/charset.h"
 
 namespace {
@@ -65,6 +68,15 @@ void operations(const std::string& text, const std::string& pattern) {
     check(!alnum || TextTools::toHalfWidth(full) == text, "full/half width round trip", text);
 }
 
+void fusedEncoding(const std::string& bytes) {
+    const std::string expected = UrlEncode(Base64::Encode(bytes), true, true);
+    using base64_kernel::Path;
+    for (Path path : {Path::Portable, Path::Ssse3, Path::Avx2}) {
+        if (base64_kernel::supported(path))
+            check(Base64::EncodeUrlEncoded(bytes, path) == expected, "fused encoding", bytes);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -73,5 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes = input.ConsumeRemainingBytesAsString();
     conversions(bytes);
     operations(bytes, pattern);
+    fusedEncoding(bytes);
     return 0;
 }
