@@ -276,13 +276,15 @@ __attribute__((target("avx2,bmi2,popcnt"))) size_t encodeAvx2(const uint8_t* inp
     return static_cast<size_t>(p - input) / 3;
 }
 
+// __builtin_cpu_init first, in case the first encoding runs in a static constructor, before
+// the one that fills in the processor's features.
 bool hasSsse3() {
-    static const bool supported = __builtin_cpu_supports("ssse3");
+    static const bool supported = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
     return supported;
 }
 
 bool hasAvx2() {
-    static const bool supported = __builtin_cpu_supports("avx2") &&
+    static const bool supported = (__builtin_cpu_init(), __builtin_cpu_supports("avx2")) &&
                                   __builtin_cpu_supports("bmi2") &&
                                   __builtin_cpu_supports("popcnt");
     return supported;
