@@ -1,8 +1,8 @@
 #pragma once
 // A warm HTTPS connection: two requests to one host through the program's transport, and
 // the same two requests made through one libcurl easy handle with its defaults as the
-// baseline, in the same process. The local test server records, for every request, which TCP connection carried
-// it and whether that connection resumed an earlier TLS session.
+// baseline, in the same process. The local test server records, for every request, which TCP
+// connection carried it and whether that connection resumed an earlier TLS session.
 #include <string>
 #include <vector>
 

@@ -135,8 +135,8 @@ __attribute__((target("avx2"))) char* spreadQuarter(__m256i chars, uint32_t flag
 // All four quarters when none has more than four "+" or "/" (count, among the 32), so that
 // each spreads into 16 bytes: quarters 0 and 2 share one shuffle (one per lane), 1 and 3
 // another. A quarter with f of them takes 8 + 2f bytes.
-__attribute__((target("avx2,bmi2,popcnt"))) char* spreadNarrow(__m256i chars, uint32_t flags, int count,
-                                                               char* out) {
+__attribute__((target("avx2,bmi2,popcnt"))) char* spreadNarrow(__m256i chars, uint32_t flags,
+                                                               int count, char* out) {
     const __m256i percentTwo = _mm256_set1_epi32('%' | '2' << 8);
     // Each quarter's mask times 2, scaled by 8 in the address: the entry's offset.
     const uint64_t f = flags, twice = f << 1;
@@ -238,12 +238,12 @@ __attribute__((target("avx2"))) size_t countAvx2(const uint8_t* input, size_t gr
 }
 
 __attribute__((target("avx2,bmi2,popcnt"))) size_t encodeAvx2(const uint8_t* input, size_t groups,
-                                                         char*& out, const char*) {
-    const __m256i offsets = _mm256_setr_epi8(
-        'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
-        '0' - 52, '0' - 52, 'B' - 62, 'F' - 63, 'A', 0, 0,  //
-        'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
-        '0' - 52, '0' - 52, 'B' - 62, 'F' - 63, 'A', 0, 0);
+                                                              char*& out, const char*) {
+    const __m256i offsets =
+        _mm256_setr_epi8('a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
+                         '0' - 52, '0' - 52, '0' - 52, '0' - 52, 'B' - 62, 'F' - 63, 'A', 0, 0,  //
+                         'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
+                         '0' - 52, '0' - 52, '0' - 52, '0' - 52, 'B' - 62, 'F' - 63, 'A', 0, 0);
     const __m256i splat51 = _mm256_set1_epi8(51), splat26 = _mm256_set1_epi8(26),
                   splat61 = _mm256_set1_epi8(61), splat13 = _mm256_set1_epi8(13);
     if (groups < 32) return 0;

@@ -45,9 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!rect->valid()) fail("an invalid rectangle came out", text);
         // What StartCapture asks the screen for.
         if (rect->width() <= 0 || rect->height() <= 0) fail("an empty rectangle came out", text);
-        const std::string again = text::fromInt(rect->left) + "|" + text::fromInt(rect->top) +
-                                  "|" + text::fromInt(rect->right) + "|" +
-                                  text::fromInt(rect->bottom);
+        const std::string again = text::fromInt(rect->left) + "|" + text::fromInt(rect->top) + "|" +
+                                  text::fromInt(rect->right) + "|" + text::fromInt(rect->bottom);
         if (CaptureCommands::parseCoordinates(again) != rect) fail("no round trip", again);
     }
     int64_t n[4];

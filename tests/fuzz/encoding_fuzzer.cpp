@@ -10,8 +10,8 @@
 #include "net/base64.h"
 #include "net/text_encoding.h"
 #include "net/url_encode.h"
-#include "text/text_tools.h"
 #include "platform/charset.h"
+#include "text/text_tools.h"
 
 namespace {
 
@@ -26,8 +26,7 @@ void conversions(const std::string& bytes) {
     check(charset::isValidUtf8(utf8), "sanitizeUtf8 gives UTF-8", bytes);
     check(!charset::isValidUtf8(bytes) || utf8 == bytes, "sanitizeUtf8 keeps UTF-8", bytes);
     // Every character survives code page 936 with GB18030's forms, and UTF-16.
-    check(charset::cp936ToUtf8(charset::utf8ToCp936(utf8, true)) == utf8, "936 round trip",
-          utf8);
+    check(charset::cp936ToUtf8(charset::utf8ToCp936(utf8, true)) == utf8, "936 round trip", utf8);
     check(charset::utf16ToUtf8(charset::utf8ToUtf16(utf8, false), false) == utf8,
           "UTF-16 LE round trip", utf8);
     check(charset::utf16ToUtf8(charset::utf8ToUtf16(utf8, true), true) == utf8,

@@ -103,7 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (item == 0) {
         const std::string decoded = Utf8ToGbk(body);
         const size_t at = decoded.rfind("result=");
-        if (done != (at != std::string::npos)) fail("Youdao: success disagrees with the marker", decoded);
+        if (done != (at != std::string::npos))
+            fail("Youdao: success disagrees with the marker", decoded);
         if (done && shown != decoded.substr(at + 7) + "\r\n") fail("Youdao: wrong text", shown);
     } else if (const auto expected = expectedGoogle(body)) {
         if (!done) fail("Google: a well-formed answer failed", body);

@@ -99,7 +99,8 @@ bool entries(const std::string& path, std::map<std::string, std::string>& out) {
 }
 
 bool endsWith(const std::string& name, std::string_view end) {
-    return name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+    return name.size() >= end.size() &&
+           name.compare(name.size() - end.size(), end.size(), end) == 0;
 }
 
 // What a write into the first sheet may change besides the sheet itself: the content types,
