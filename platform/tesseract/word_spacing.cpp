@@ -53,10 +53,10 @@ int spaceWidth(const std::string& line, const std::vector<Placed>& placed) {
     const int narrowest = *std::min_element(wordGaps.begin(), wordGaps.end());
     const int letters = std::max(0, median(letterGaps));
     // A space is well wider than the usual gap between letters; a narrower "space" of the
-    // engine's is no evidence. The boxes are the engine's estimate, a pixel or two either
-    // way, so a gap of three quarters of the narrowest space counts.
+    // engine's is no evidence. The boxes are the engine's estimate, a pixel either way, so
+    // a gap of seven eighths of the narrowest space counts.
     if (narrowest < 2 * letters + 3 || narrowest * 5 < median(wordGaps) * 3) return 0;
-    return std::max((narrowest * 3 + 3) / 4, letters + 3);
+    return std::max((narrowest * 7 + 7) / 8, letters + 3);
 }
 
 }  // namespace
