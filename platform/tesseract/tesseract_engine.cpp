@@ -28,9 +28,9 @@ std::string joined(const std::vector<std::string>& languages) {
     return key;
 }
 
-// A line read in another language than the first with a confidence below this may be the
-// first language's script taken for Latin letters ("HERS = BST" for a Chinese line): after
-// one Latin word the engine tries the Latin model first for the words that follow.
+// With several languages loaded, a line of plain Latin letters read with a confidence below
+// this may be the first language's script taken for Latin ("HERS = BST" for a Chinese line):
+// after Latin words the engine tries the Latin model first and keeps a plausible reading.
 constexpr float kDoubtfulConfidence = 60;
 
 bool plainAscii(const std::string& text) {
