@@ -85,7 +85,7 @@ std::size_t OcrBench::editDistance(const std::string& truth, const std::string& 
     return row[b.size()];
 }
 
-void OcrBench::run(bool errorRatesOnly) {
+void OcrBench::run(Part part) {
     TesseractEngine probe;
     const auto missing = probe.missingLanguages(kChineseAndEnglish);
     if (!missing.empty()) {
@@ -93,8 +93,8 @@ void OcrBench::run(bool errorRatesOnly) {
         return;
     }
     ensureGuiApplication();
-    if (!errorRatesOnly) timings();
-    errorRates(!errorRatesOnly);
+    if (part != Part::ErrorRate) timings();
+    if (part != Part::Speed) errorRates(part == Part::All);
 }
 
 void OcrBench::timings() {
