@@ -72,7 +72,7 @@ TEST(TesseractEngine, AChineseLineIsNotTakenForLatinLetters) {
     EXPECT_EQ(lines[1], "Press Ctrl+Shift+F to capture a region");
 }
 
-// A word written as its letters at given left edges, each letter 10 px wide.
+// A word written as its ASCII letters at given left edges, each letter 10 px wide.
 tesseract_text::Word word(const std::string& letters, std::vector<int> lefts) {
     tesseract_text::Word w;
     for (std::size_t i = 0; i < letters.size(); ++i)
@@ -89,7 +89,8 @@ TEST(WordSpacing, SplitsRunTogetherWordsOnlyWhereTheLineShowsHowWideASpaceIs) {
     EXPECT_EQ(spacedLine("Copythe result to\n", {copythe, result, to}), "Copy the result to\n");
     // Words the engine wrote without a space between them are no evidence of a space.
     EXPECT_EQ(spacedLine("Copytheresult to", {copythe, result, to}), "Copytheresult to");
-    EXPECT_EQ(spacedLine("版本 Copythe", {word("版本", {0, 20}), copythe}), "版本 Copythe");
+    const tesseract_text::Word version{{"版", 0, 18}, {"本", 20, 38}};
+    EXPECT_EQ(spacedLine("版本 Copythe", {version, copythe}), "版本 Copythe");
     // Spaces as narrow as the gaps between letters are no evidence either.
     EXPECT_EQ(
         spacedLine("Copythe a", {word("Copythe", {0, 11, 22, 33, 46, 57, 68}), word("a", {80})}),
