@@ -81,7 +81,10 @@ bool wanted(int argc, char** argv, const std::string& part) {
 int main(int argc, char** argv) {
     if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
         std::cout << "usage: ozmira_bench [capture] [encode] [https] [xlsx] [profile] [ocr]\n"
-                     "Runs the named parts (all without arguments) and prints Markdown.\n";
+                     "       ozmira_bench ocr-cer | ocr-speed\n"
+                     "Runs the named parts (all without arguments) and prints Markdown.\n"
+                     "ocr-cer: only the offline error rate of the program's recognition;\n"
+                     "ocr-speed: only the offline timings.\n";
         return 0;
     }
     BenchReport report;
@@ -107,6 +110,8 @@ int main(int argc, char** argv) {
         ProfileBench(report).run();
     }
     if (wanted(argc, argv, "ocr")) OcrBench(report).run();
+    if (argc > 1 && wanted(argc, argv, "ocr-cer")) OcrBench(report).run(OcrBench::Part::ErrorRate);
+    if (argc > 1 && wanted(argc, argv, "ocr-speed")) OcrBench(report).run(OcrBench::Part::Speed);
 
     report.heading(machine() + " Load average (1 min): " + loadBefore + " at the start, " +
                    loadAverage() + " at the end.");

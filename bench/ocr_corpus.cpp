@@ -80,6 +80,7 @@ CorpusRegion OcrCorpus::render(const std::string& family, int pixels, bool dark,
     CorpusRegion region;
     region.description = family + " " + std::to_string(pixels) + " px, " +
                          (dark ? "dark" : "light") + ", scale " + std::to_string(scale);
+    region.pixels = pixels;
     region.dark = dark;
     region.scale = scale;
     region.truth = std::move(lines);

@@ -10,6 +10,7 @@
 
 struct CorpusRegion {
     std::string description;  // "Noto Sans CJK SC 14 px, dark, scale 2"
+    int pixels = 0;           // text size in screen pixels at scale 1
     bool dark = false;
     int scale = 1;
     std::vector<std::string> kinds;  // per line: "Chinese", "English", "mixed"

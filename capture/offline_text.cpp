@@ -60,6 +60,13 @@ bool unspaced(char32_t c) {
            (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x2FFFF);
 }
 
+// CJK and full-width punctuation carries its own space on both sides.
+bool widePunctuation(char32_t c) {
+    return (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF01 && c <= 0xFF0F) ||
+           (c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) ||
+           (c >= 0xFF5B && c <= 0xFF65);
+}
+
 char32_t fullWidth(char32_t c) {
     switch (c) {
         case ',':
@@ -127,7 +134,8 @@ Codes widenPunctuation(const Codes& in) {
     return out;
 }
 
-// Spaces between two characters that are written without spaces go.
+// Spaces between two characters that are written without spaces go, and so do spaces
+// beside wide punctuation ("Alt+A ：截图" is "Alt+A：截图").
 Codes dropSpaces(const Codes& in) {
     Codes out;
     out.reserve(in.size());
@@ -135,7 +143,9 @@ Codes dropSpaces(const Codes& in) {
         if (in[i] == ' ') {
             std::size_t n = i;
             while (n < in.size() && in[n] == ' ') ++n;
-            if (!out.empty() && n < in.size() && unspaced(out.back()) && unspaced(in[n])) {
+            const bool between = !out.empty() && n < in.size();
+            if (between && ((unspaced(out.back()) && unspaced(in[n])) ||
+                            widePunctuation(out.back()) || widePunctuation(in[n]))) {
                 i = n - 1;
                 continue;
             }

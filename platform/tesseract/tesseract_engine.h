@@ -30,7 +30,12 @@ public:
 
 private:
     struct Slot;
+    struct Line;
     Slot& slotFor(const std::string& key);
+    // The image's lines read by the engine of that language set ("chi_sim+eng"), made on
+    // first use; false when it cannot be made.
+    bool readLines(const platform::GreyImage& image, const std::string& key,
+                   std::vector<Line>& lines);
 
     std::string m_dataFolder;
     std::mutex m_slotsMutex;

@@ -42,7 +42,9 @@ TEST(OfflineText, ChineseLosesTheEnginesSpacesAndGetsFullWidthPunctuation) {
           Case{"快捷键Ctrl+Alt+A: 截图识别", "快捷键Ctrl+Alt+A：截图识别"},
           Case{"文件〈导出1) 已经写入", "文件（导出1）已经写入"},
           Case{"书名〈论语〉", "书名〈论语〉"}, Case{"状态 : 识别完毕 !", "状态：识别完毕！"},
-          Case{"文件《导出1) 已经", "文件（导出1）已经"}})
+          Case{"文件《导出1) 已经", "文件（导出1）已经"},
+          Case{"快捷键Ctrl+Alt+A : 截图", "快捷键Ctrl+Alt+A：截图"},
+          Case{"完毕。 Linux 系统", "完毕。Linux 系统"}, Case{"ＡＢ Linux", "ＡＢ Linux"}})
         EXPECT_EQ(offline::tidyLine(c.in), c.out) << c.in;
 }
 
