@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMetaObject>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,7 @@
 #include "platform/qt/overlay/qt_overlay.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_form.h"
+#include "platform/qt/tray_icon.h"
 #include "platform/qt/ui_gate.h"
 #include "platform/tesseract/tesseract_engine.h"
 #include "platform/x11/hotkeys_x11.h"
@@ -164,6 +166,11 @@ int main(int argc, char** argv) {
 
     form.setEvents(&window);
     form.show();
+    // The tray's menu runs the capture commands as the hotkeys do; its "退出" closes the
+    // window as the user would, and a minimized window keeps tray and hotkeys.
+    TrayIcon tray(TrayMenu({[&captures](int id) { captures.runCommand(id); },
+                            [&form] { form.raise(); }, [&form] { form.window()->close(); }}),
+                  QApplication::windowIcon(), AppState::kTitle);
     app.exec();
 
     state.release();

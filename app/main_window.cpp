@@ -45,7 +45,10 @@ void MainWindow::onCreated() {
     m_beforeStartupToken = true;
     showUpdateNotice([this] {
         m_beforeStartupToken = false;
-        fetchToken([this] { finishStartup(); });
+        fetchToken([this] {
+            pointToKeyFile();
+            finishStartup();
+        });
     });
 }
 

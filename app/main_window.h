@@ -95,6 +95,8 @@ private:
     void applyUpdateNotice(const Text& document);
     // The offline item of 组合框识别 (main_window_offline.cpp).
     void chooseFirstStartKind();
+    // After the startup's token step: without a key profile, where key.ini goes.
+    void pointToKeyFile();
     void updateTextCaptureButtons();
 
     // Commands.

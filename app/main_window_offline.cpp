@@ -1,5 +1,6 @@
 // The offline item of 组合框识别: a new user without a cloud key starts with it, and it
-// makes the text page's capture buttons usable without a token.
+// makes the text page's capture buttons usable without a token. The status line says where
+// the key goes.
 #include "app/control_names.h"
 #include "app/main_window.h"
 
@@ -17,6 +18,12 @@ void MainWindow::chooseFirstStartKind() {
     if (!m_form.items(ctl::组合框key).empty()) return;
     if (!m_settings.readText(ctl::组合框识别, "现行选中项").empty()) return;
     m_form.setSelectedIndex(ctl::组合框识别, kOfflineItem);
+}
+
+void MainWindow::pointToKeyFile() {
+    // Only where a token step ran: it is what the key is for.
+    if (m_services.fetchToken && m_form.items(ctl::组合框key).empty())
+        m_status.reportMissingKey(m_state.keyFilePath);
 }
 
 void MainWindow::updateTextCaptureButtons() {

@@ -1,10 +1,22 @@
 #include "app/status_line.h"
 
+#include <cstdlib>
+
 #include "app/control_names.h"
 
 namespace {
 constexpr int kStatusPart = 1;
+
+// A path in the home folder as a shell user writes it ("~/.config/…"), so that it fits the
+// line at the window's usual width.
+Text shortened(const Text& path) {
+    const char* home = std::getenv("HOME");
+    Text prefix = home ? home : "";
+    while (!prefix.empty() && prefix.back() == '/') prefix.pop_back();
+    if (prefix.empty() || path.compare(0, prefix.size() + 1, prefix + "/") != 0) return path;
+    return "~" + path.substr(prefix.size());
 }
+}  // namespace
 
 StatusLine::StatusLine(platform::Form& form) : m_form(form) {}
 
@@ -21,3 +33,7 @@ void StatusLine::reportUnsaved(const Text& path) {
 }
 
 void StatusLine::reportReadOnlyFolder() { append("状态：程序文件夹不可写，设置不会保存"); }
+
+void StatusLine::reportMissingKey(const Text& keyFilePath) {
+    append("状态：未找到密钥，请把密钥文件放到" + shortened(keyFilePath) + "，离线识别无需密钥");
+}

@@ -15,6 +15,10 @@ public:
     void reportUnsaved(const Text& path);
     // At start: the program folder cannot be written, so no change will be kept.
     void reportReadOnlyFolder();
+    // At start without a key profile: where key.ini goes (its full path, the home folder as
+    // "~") and that the offline item needs none. Appended, so the startup's own texts stay in
+    // front of it.
+    void reportMissingKey(const Text& keyFilePath);
 
 private:
     platform::Form& m_form;

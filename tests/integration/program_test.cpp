@@ -76,7 +76,10 @@ TEST_F(ProgramTest, UnreachableServicesLeaveTheButtonsDisabled) {
     writeCp936("windows data.ini", "[组合框识别]\n现行选中项=0\n");
     ProgramRunner program(dir.path());
     ASSERT_TRUE(program.start());
-    const std::string expected = "状态：获取版本信息失败状态：获取access_token失败";
+    // Without a key profile the status line then says where key.ini goes.
+    const std::string expected = "状态：获取版本信息失败状态：获取access_token失败"
+                                 "状态：未找到密钥，请把密钥文件放到" +
+                                 dir.file("key.ini") + "，离线识别无需密钥";
     const nlohmann::json c = program.waitFor("状态条1", "labels", {expected});
     EXPECT_EQ(c["labels"], nlohmann::json({expected}));
     EXPECT_FALSE(program.controls()["按钮截图"]["enabled"]);
