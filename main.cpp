@@ -27,6 +27,8 @@
 #include "platform/curl/curl_transport.h"
 #include "platform/files.h"
 #include "platform/launcher/xdg_launcher.h"
+#include "platform/portal/command_sender.h"
+#include "platform/portal/command_service.h"
 #include "platform/qt/overlay/qt_overlay.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_form.h"
@@ -52,7 +54,8 @@ int listTargets() {
     return 0;
 }
 
-// ozmira --recognize / --image: recognition without a window (app/command_line.h).
+// ozmira --recognize / --image: recognition without a window; ozmira --command N: a command
+// for the running program (app/command_line.h).
 int commandLine(const std::vector<std::string>& args) {
     AppState state(files::programFolder());
     std::unique_ptr<X11Screen> screen;
@@ -70,6 +73,7 @@ int commandLine(const std::vector<std::string>& args) {
         if (!ca.empty()) transport->setCaFile(ca.front() == '/' ? ca : state.pathOf(ca));
         return *(http = std::make_unique<HttpClient>(*transport));
     };
+    backends.sendCommand = command_sender::send;
     const int status = CommandLine(state, backends, std::cout, std::cerr).run(args);
     std::cout.flush();
     return status;
@@ -161,6 +165,12 @@ int main(int argc, char** argv) {
     window.setServices(services);
     window.setHttpClient(&http);
     form.setFetcher([&pageHttp](const std::string& url) { return pageHttp.Request(url); });
+
+    // `ozmira --command N` from the desktop's own keyboard settings: the same as hotkey N.
+    CommandService commandService([&captures](int id) { captures.runCommand(id); });
+    const std::string noCommands = commandService.start();
+    if (!noCommands.empty())
+        std::cerr << "ozmira: `ozmira --command` will not reach this window: " << noCommands << ".\n";
 
     form.setEvents(&window);
     form.show();
