@@ -72,9 +72,9 @@ bool PortalShortcuts::offered() {
 PortalShortcuts::PortalShortcuts(Describe describe) : m_describe(std::move(describe)) {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
-    QDBusConnection::sessionBus().connect(
-        kPortal, kPortalPath, kInterface, QStringLiteral("Activated"), this,
-        SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    QDBusConnection::sessionBus().connect(kPortal, kPortalPath, kInterface,
+                                          QStringLiteral("Activated"), this,
+                                          SLOT(onActivated(QDBusMessage)));
 }
 
 PortalShortcuts::~PortalShortcuts() {
@@ -220,10 +220,12 @@ void PortalShortcuts::onResponse(uint response, const QVariantMap& results) {
     if (response == 0) m_answer = results;
 }
 
-void PortalShortcuts::onActivated(const QDBusObjectPath& session, const QString& shortcut,
-                                  qulonglong, const QVariantMap&) {
-    if (m_session.isEmpty() || session.path() != m_session) return;
-    const int32_t id = commandOf(shortcut);
+void PortalShortcuts::onActivated(const QDBusMessage& message) {
+    // Activated(o session_handle, s shortcut_id, t timestamp, a{sv} options)
+    const QList<QVariant> arguments = message.arguments();
+    if (arguments.size() < 2 || m_session.isEmpty()) return;
+    if (arguments[0].value<QDBusObjectPath>().path() != m_session) return;
+    const int32_t id = commandOf(arguments[1].toString());
     const auto bound =
         std::find_if(m_bound.begin(), m_bound.end(), [&](const Shortcut& s) { return s.id == id; });
     if (bound == m_bound.end()) return;

@@ -5,7 +5,7 @@
 // a new session and binds the whole set there, waiting for the portal's answer (the desktop may
 // ask the user first) while the window goes on painting. A shortcut the portal activates
 // reaches the window's handler as a hotkey event, on the user-interface thread.
-#include <QDBusObjectPath>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -43,8 +43,7 @@ public:
 
 private slots:
     void onResponse(uint response, const QVariantMap& results);
-    void onActivated(const QDBusObjectPath& session, const QString& shortcut, qulonglong timestamp,
-                     const QVariantMap& options);
+    void onActivated(const QDBusMessage& message);
 
 private:
     struct Shortcut {
