@@ -115,7 +115,9 @@ std::optional<CommandLineRequest> CommandLine::parse(const std::vector<std::stri
                 error = a + " " + value + ": out of range";
                 return std::nullopt;
             }
-            (a == "--kind" ? request.kind : a == "--command" ? request.command : request.language) = n;
+            (a == "--kind"      ? request.kind
+             : a == "--command" ? request.command
+                                : request.language) = n;
         }
     }
     if (request.help) return request;

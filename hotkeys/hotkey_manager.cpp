@@ -62,7 +62,7 @@ void HotkeyManager::registerAll() {
 
 Text HotkeyManager::actionName(int32_t id) {
     return id >= 1 && id <= static_cast<int32_t>(kActionNames.size()) ? kActionNames[id - 1]
-                                                                       : Text();
+                                                                      : Text();
 }
 
 // No row can hold a key here, so the buttons show their plain captions. True when a row holds a
@@ -70,7 +70,8 @@ Text HotkeyManager::actionName(int32_t id) {
 bool HotkeyManager::clearRowsForDesktop() {
     bool anyKey = false;
     for (int n = 1; n <= rowCount(m_state); ++n) {
-        anyKey |= !m_form.text(layout::findByTag(n + kKeyBoxTag, layout::Kind::LineEdit).name).empty();
+        anyKey |=
+            !m_form.text(layout::findByTag(n + kKeyBoxTag, layout::Kind::LineEdit).name).empty();
         const std::string& button = layout::findByTag(n + kButtonTag, layout::Kind::Button).name;
         if (const layout::Control* control = layout::find(button))
             m_form.setText(button, control->caption);

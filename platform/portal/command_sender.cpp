@@ -28,9 +28,10 @@ std::string send(int command) {
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return "no session bus to reach a running Ozmira: " + bus.lastError().message().toStdString();
-    QDBusMessage call = QDBusMessage::createMethodCall(command_bus::kService, command_bus::kPath,
-                                                       command_bus::kInterface, command_bus::kMethod);
+        return "no session bus to reach a running Ozmira: " +
+               bus.lastError().message().toStdString();
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        command_bus::kService, command_bus::kPath, command_bus::kInterface, command_bus::kMethod);
     call << command;
     const QDBusMessage reply = bus.call(call, QDBus::Block, kReplyTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage) return {};

@@ -19,7 +19,8 @@ CommandService::~CommandService() {
 
 std::string CommandService::start() {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return "no session bus (" + bus.lastError().message().toStdString() + ")";
+    if (!bus.isConnected())
+        return "no session bus (" + bus.lastError().message().toStdString() + ")";
     // Another instance that holds the name keeps it: the command goes to the window the user
     // has had longest, and this one does not take over when that one ends.
     QDBusConnectionInterface* names = bus.interface();

@@ -65,7 +65,8 @@ bool PortalShortcuts::offered() {
         kPortal, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("Get"));
     get << kInterface << QStringLiteral("version");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, kCallTimeoutMs);
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(get, QDBus::Block, kCallTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
@@ -114,6 +115,9 @@ void PortalShortcuts::beginBatch() {
 
 std::vector<int32_t> PortalShortcuts::endBatch() {
     m_batch = false;
+    // Rows register again one by one on every save; in id order the same set compares equal.
+    std::sort(m_wanted.begin(), m_wanted.end(),
+              [](const Shortcut& a, const Shortcut& b) { return a.id < b.id; });
     // An unchanged set stays bound: a new session would ask the user again for nothing.
     if (m_wanted == m_bound && (!m_session.isEmpty() || m_wanted.empty())) return {};
     return bind();
@@ -127,18 +131,18 @@ std::vector<int32_t> PortalShortcuts::bind() {
     if (m_wanted.empty()) return refused;
 
     const QString token = QStringLiteral("ozmira%1").arg(++m_requests);
-    const std::optional<QVariantMap> created = request(
-        QStringLiteral("CreateSession"),
-        {QVariantMap{{QStringLiteral("handle_token"), token},
-                     {QStringLiteral("session_handle_token"), QStringLiteral("ozmira")}}},
-        token);
+    const std::optional<QVariantMap> created =
+        request(QStringLiteral("CreateSession"),
+                {QVariantMap{{QStringLiteral("handle_token"), token},
+                             {QStringLiteral("session_handle_token"), QStringLiteral("ozmira")}}},
+                token);
     if (!created) {
         m_wanted.clear();
         return refused;
     }
     const QVariant handle = created->value(QStringLiteral("session_handle"));
     m_session = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
-                                                      : handle.toString();
+                                                     : handle.toString();
     if (m_session.isEmpty()) {
         m_wanted.clear();
         return refused;
@@ -183,7 +187,8 @@ std::optional<QVariantMap> PortalShortcuts::request(const QString& method,
     // The answer comes as a signal of a request object whose path the caller can know in
     // advance; listening before the call means a quick answer is not missed.
     const QString sender = bus.baseService().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
-    QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    QString path =
+        QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
     const char* slot = SLOT(onResponse(uint, QVariantMap));
     bus.connect(kPortal, path, kRequest, QStringLiteral("Response"), this, slot);
     m_answer.reset();

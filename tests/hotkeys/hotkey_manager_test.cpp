@@ -305,8 +305,9 @@ TEST(HotkeyManager, RowsRefusedAtTheEndOfTheBatchFailInRowOrder) {
     h.hotkeys.refusedAtBatchEnd = {5, 2};
     h.manager.registerAll();
     EXPECT_EQ(h.hotkeys.batches, 1);
-    EXPECT_EQ(h.status.text(), "坐标截图识别:快捷键注册失败。副面截图识别:快捷键注册失败。"
-                               "多个坐标识别:快捷键注册失败。");
+    EXPECT_EQ(h.status.text(),
+              "坐标截图识别:快捷键注册失败。副面截图识别:快捷键注册失败。"
+              "多个坐标识别:快捷键注册失败。");
     EXPECT_EQ(h.caption(1), "截图识别\r\n(快捷键:Alt键+F1键)");
     EXPECT_EQ(h.caption(2), "坐标截图识别");
     EXPECT_EQ(h.caption(3), "正面截图识别\r\n(快捷键:Ctrl键+F3键)");
@@ -316,7 +317,8 @@ TEST(HotkeyManager, RowsRefusedAtTheEndOfTheBatchFailInRowOrder) {
 // Where the desktop binds `ozmira --command N` itself, nothing registers; a save (and a start
 // with keys in the rows) says where the keys go instead.
 TEST(HotkeyManager, DesktopBoundKeysAreExplainedOnSave) {
-    const std::string notice = "此桌面不让程序注册全局快捷键：请在桌面的键盘设置里把快捷键绑定到命令“ozmira --command N”";
+    const std::string notice =
+        "此桌面不让程序注册全局快捷键：请在桌面的键盘设置里把快捷键绑定到命令“ozmira --command N”";
     for (const bool keysSet : {false, true}) {
         Harness h;
         h.manager.setKeysBoundByDesktop(true);

@@ -96,9 +96,9 @@ protected:
              "org.a11y.Bus.GetAddress | sed -n 's/^ *string \"\\(.*\\)\"$/\\1/p'"},
             10000);
         ASSERT_FALSE(a11y.empty());
-        std::vector<std::string> argv{"/usr/bin/python3", FAKE_PORTAL, dir.file("portal-ready"),
-                                      dir.file("portal-record"), "--a11y",
-                                      a11y.substr(0, a11y.find('\n'))};
+        std::vector<std::string> argv{
+            "/usr/bin/python3",        FAKE_PORTAL, dir.file("portal-ready"),
+            dir.file("portal-record"), "--a11y",    a11y.substr(0, a11y.find('\n'))};
         argv.insert(argv.end(), options.begin(), options.end());
         desktop = std::make_unique<Child>(argv, std::vector<std::string>{bus.env()}, nullptr);
         for (int i = 0; i < 100 && readFile(dir.file("portal-ready")).empty(); ++i)
@@ -114,9 +114,9 @@ protected:
     }
     // `ozmira ARGS` on the private bus: standard output and error, then "exit=N".
     std::string send(const std::string& args) {
-        return ProgramRunner::run({"sh", "-c", "env " + bus.env() + " " + kOzmira + " " + args +
-                                                   " 2>&1; echo exit=$?"},
-                                  15000);
+        return ProgramRunner::run(
+            {"sh", "-c", "env " + bus.env() + " " + kOzmira + " " + args + " 2>&1; echo exit=$?"},
+            15000);
     }
     size_t recognitions() {
         size_t n = 0;
@@ -150,10 +150,11 @@ TEST_F(CommandBusTest, CommandTwoRunsTheCoordinateCaptureOfTheRunningProgram) {
     EXPECT_EQ(program->waitFor("编辑框_源", "text", "by command")["text"], "by command");
     EXPECT_EQ(recognitions(), 1u);
     // A bad command from another program on the bus is refused by the window too.
-    EXPECT_NE(ProgramRunner::run({"sh", "-c", "env " + bus.env() +
-                                                  " dbus-send --print-reply --dest=org.ozmira.Ozmira "
-                                                  "/org/ozmira/Ozmira org.ozmira.Ozmira.Commands.RunCommand "
-                                                  "int32:9 2>&1; true"},
+    EXPECT_NE(ProgramRunner::run({"sh", "-c",
+                                  "env " + bus.env() +
+                                      " dbus-send --print-reply --dest=org.ozmira.Ozmira "
+                                      "/org/ozmira/Ozmira org.ozmira.Ozmira.Commands.RunCommand "
+                                      "int32:9 2>&1; true"},
                                  10000)
                   .find("InvalidArgs"),
               std::string::npos);
@@ -165,7 +166,8 @@ protected:
     std::vector<nlohmann::json> binds() {
         std::vector<nlohmann::json> out;
         std::istringstream lines(readFile(dir.file("portal-record")));
-        for (std::string line; std::getline(lines, line);) out.push_back(nlohmann::json::parse(line));
+        for (std::string line; std::getline(lines, line);)
+            out.push_back(nlohmann::json::parse(line));
         return out;
     }
 };
@@ -174,8 +176,10 @@ TEST_F(PortalTest, RowsBindThroughThePortalAndItsActivationRunsTheCommand) {
     startDesktop({"--refuse", "command-4"});
     writeCp936("windows data.ini",
                "[编辑框坐标]\n内容=1100|120|1420|320\n"
-               "[组合框1]\n现行选中项=1\n[快捷键1]\n键码=F1键\n[组合框2]\n现行选中项=0\n[快捷键2]\n键码=F2键\n"
-               "[组合框3]\n现行选中项=2\n[快捷键3]\n键码=F3键\n[组合框4]\n现行选中项=3\n[快捷键4]\n键码=A键\n"
+               "[组合框1]\n现行选中项=1\n[快捷键1]\n键码=F1键\n[组合框2]\n现行选中项=0\n[快捷键2]"
+               "\n键码=F2键\n"
+               "[组合框3]\n现行选中项=2\n[快捷键3]\n键码=F3键\n[组合框4]\n现行选中项=3\n[快捷键4]"
+               "\n键码=A键\n"
                "[组合框5]\n现行选中项=4\n[快捷键5]\n键码=Break\n");
     server.setOcrResult("text", {"by portal"});
     startOnBus({{"XDG_SESSION_TYPE", "wayland"}});
@@ -194,10 +198,11 @@ TEST_F(PortalTest, RowsBindThroughThePortalAndItsActivationRunsTheCommand) {
     EXPECT_EQ(status().find("坐标截图识别:快捷键注册失败"), std::string::npos) << status();
 
     EXPECT_EQ(recognitions(), 0u);
-    ProgramRunner::run({"sh", "-c", "env " + bus.env() +
-                                        " dbus-send --type=method_call --dest=org.freedesktop.portal.Desktop "
-                                        "/org/freedesktop/portal/desktop "
-                                        "org.ozmira.FakePortal.Activate string:command-2"},
+    ProgramRunner::run({"sh", "-c",
+                        "env " + bus.env() +
+                            " dbus-send --type=method_call --dest=org.freedesktop.portal.Desktop "
+                            "/org/freedesktop/portal/desktop "
+                            "org.ozmira.FakePortal.Activate string:command-2"},
                        10000);
     EXPECT_EQ(program->waitFor("编辑框_源", "text", "by portal")["text"], "by portal");
     EXPECT_EQ(recognitions(), 1u);
@@ -209,7 +214,8 @@ TEST_F(PortalTest, WithoutTheShortcutsPortalSavingPointsToTheCommandLine) {
     startOnBus({{"XDG_SESSION_TYPE", "wayland"}});
     EXPECT_EQ(status().find("ozmira --command N"), std::string::npos);
     ASSERT_TRUE(program->click("按钮保存"));
-    const std::string notice = "此桌面不让程序注册全局快捷键：请在桌面的键盘设置里把快捷键绑定到命令“ozmira --command N”";
+    const std::string notice =
+        "此桌面不让程序注册全局快捷键：请在桌面的键盘设置里把快捷键绑定到命令“ozmira --command N”";
     for (int i = 0; i < 50 && status().find(notice) == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_NE(status().find(notice), std::string::npos) << status();
