@@ -129,7 +129,9 @@ TEST_F(CommandLineTest, CommandGoesToTheRunningProgramOnly) {
         sent.clear();
         EXPECT_EQ(run(c.args), c.status) << c.args[0] << " " << c.args.size();
         EXPECT_EQ(sent, c.sent);
-        if (c.status == 2) EXPECT_NE(err.str().find("usage: "), std::string::npos);
+        if (c.status == 2) {
+            EXPECT_NE(err.str().find("usage: "), std::string::npos);
+        }
         EXPECT_EQ(out.str(), "");
     }
     EXPECT_TRUE(screen.captures.empty());
