@@ -28,6 +28,9 @@
 #include "platform/curl/curl_transport.h"
 #include "platform/files.h"
 #include "platform/launcher/xdg_launcher.h"
+#include "platform/portal/command_sender.h"
+#include "platform/portal/command_service.h"
+#include "platform/portal/portal_shortcuts.h"
 #include "platform/qt/overlay/qt_overlay.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_form.h"
@@ -47,6 +50,14 @@ constexpr platform::WindowHandle kMainWindow = 1;
 
 // ozmira --list-targets: the TargetPath of every editable control of the other programs'
 // windows, one per line, for the sync settings.
+// A Wayland desktop gives no program the keys of others, whichever window system the program
+// itself speaks to.
+bool waylandDesktop() {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    return (display && *display) || (type && std::strcmp(type, "wayland") == 0);
+}
+
 int listTargets() {
     AtspiWindows windows;
     TargetSync sync(windows, [] { return Text(); });
@@ -54,7 +65,8 @@ int listTargets() {
     return 0;
 }
 
-// ozmira --recognize / --image: recognition without a window (app/command_line.h).
+// ozmira --recognize / --image: recognition without a window; ozmira --command N: a command
+// for the running program (app/command_line.h).
 int commandLine(const std::vector<std::string>& args) {
     AppState state(files::programFolder());
     std::unique_ptr<X11Screen> screen;
@@ -72,6 +84,7 @@ int commandLine(const std::vector<std::string>& args) {
         if (!ca.empty()) transport->setCaFile(ca.front() == '/' ? ca : state.pathOf(ca));
         return *(http = std::make_unique<HttpClient>(*transport));
     };
+    backends.sendCommand = command_sender::send;
     const int status = CommandLine(state, backends, std::cout, std::cerr).run(args);
     std::cout.flush();
     return status;
@@ -124,11 +137,20 @@ int main(int argc, char** argv) {
     ExcelExporter exporter(state, form, launcher);
 
     MainWindow window(state, form, clipboard);
-    HotkeysX11 hotkeys([&app](std::function<void()> task) {
-        QMetaObject::invokeMethod(&app, std::move(task), Qt::QueuedConnection);
-    });
-    HotkeyManager hotkeyManager(state, form, window.statusLine(), hotkeys, kMainWindow,
+    // Key grabs on X11; on a Wayland desktop the shortcuts portal where it has one, and
+    // otherwise the desktop's own keyboard settings with `ozmira --command N`.
+    const bool wayland = waylandDesktop();
+    std::unique_ptr<platform::Hotkeys> hotkeys;
+    if (wayland && PortalShortcuts::offered()) {
+        hotkeys = std::make_unique<PortalShortcuts>(HotkeyManager::actionName);
+    } else {
+        hotkeys = std::make_unique<HotkeysX11>([&app](std::function<void()> task) {
+            QMetaObject::invokeMethod(&app, std::move(task), Qt::QueuedConnection);
+        });
+    }
+    HotkeyManager hotkeyManager(state, form, window.statusLine(), *hotkeys, kMainWindow,
                                 [&captures](int32_t id) { return captures.runCommand(id); });
+    hotkeyManager.setKeysBoundByDesktop(wayland && !dynamic_cast<PortalShortcuts*>(hotkeys.get()));
 
     MainWindowServices services;
     services.loadServicePieces = [&] {
@@ -163,6 +185,12 @@ int main(int argc, char** argv) {
     window.setServices(services);
     window.setHttpClient(&http);
     form.setFetcher([&pageHttp](const std::string& url) { return pageHttp.Request(url); });
+
+    // `ozmira --command N` from the desktop's own keyboard settings: the same as hotkey N.
+    CommandService commandService([&captures](int id) { captures.runCommand(id); });
+    const std::string noCommands = commandService.start();
+    if (!noCommands.empty())
+        std::cerr << "ozmira: `ozmira --command` will not reach this window: " << noCommands << ".\n";
 
     form.setEvents(&window);
     form.show();

@@ -60,21 +60,26 @@ platform::ScreenImage screenImage(const codec::Image& image) {
 const char* CommandLine::usage() {
     return "usage: ozmira --recognize \"x1|y1|x2|y2\" [--kind N] [--language I]\n"
            "       ozmira --image FILE [--kind N] [--language I]\n"
+           "       ozmira --command N\n"
            "Recognizes a rectangle of the screen, or an image file (PNG, JPEG, BMP), and prints\n"
            "the text, one line per recognized line (card kinds: field<TAB>value).\n"
+           "  --command N   has the running Ozmira run capture command N, as its hotkey would:\n"
+           "                1 capture, 2 coordinate capture, 3 card front, 4 card back,\n"
+           "                5 card coordinates; bind it to a key in the desktop's settings\n"
            "  --kind N      1 accurate, 2 general, 3 handwriting, 4 numbers, 5 offline (this\n"
            "                machine), 6/7 vehicle licence front/back, 8/9 identity card\n"
            "                front/back; default: the kind chosen in the window\n"
            "  --language I  the item of the window's language list, 0 to 20; default: the\n"
            "                one chosen in the window\n"
            "  --help        this text\n"
-           "Exit status: 0 text printed, 1 recognition failed (reason on standard error),\n"
-           "2 bad arguments.\n";
+           "Exit status: 0 text printed (--command: the command was handed over), 1 recognition\n"
+           "failed or no Ozmira runs (reason on standard error), 2 bad arguments.\n";
 }
 
 bool CommandLine::handles(const std::vector<std::string>& args) {
     for (const std::string& a : args)
-        if (a == "--recognize" || a == "--image" || a == "--help" || a == "-h") return true;
+        if (a == "--recognize" || a == "--image" || a == "--command" || a == "--help" || a == "-h")
+            return true;
     return false;
 }
 
@@ -87,7 +92,8 @@ std::optional<CommandLineRequest> CommandLine::parse(const std::vector<std::stri
             request.help = true;
             continue;
         }
-        if (a != "--recognize" && a != "--image" && a != "--kind" && a != "--language") {
+        if (a != "--recognize" && a != "--image" && a != "--kind" && a != "--language" &&
+            a != "--command") {
             error = "unknown argument: " + a;
             return std::nullopt;
         }
@@ -102,15 +108,26 @@ std::optional<CommandLineRequest> CommandLine::parse(const std::vector<std::stri
             request.imageFile = value;
         } else {
             const std::optional<int> n = number(value);
-            const bool valid = n && (a == "--kind" ? validKind(*n) : *n <= 20);
+            const bool valid = n && (a == "--kind"      ? validKind(*n)
+                                     : a == "--command" ? *n >= 1 && *n <= 5
+                                                        : *n <= 20);
             if (!valid) {
                 error = a + " " + value + ": out of range";
                 return std::nullopt;
             }
-            (a == "--kind" ? request.kind : request.language) = n;
+            (a == "--kind"      ? request.kind
+             : a == "--command" ? request.command
+                                : request.language) = n;
         }
     }
     if (request.help) return request;
+    if (request.command) {
+        if (request.rectangle.empty() && request.imageFile.empty() && !request.kind &&
+            !request.language)
+            return request;
+        error = "--command stands alone";
+        return std::nullopt;
+    }
     if (request.rectangle.empty() == request.imageFile.empty()) {
         error = "give one of --recognize and --image";
         return std::nullopt;
@@ -136,6 +153,11 @@ int CommandLine::run(const std::vector<std::string>& args) {
     if (request->help) {
         m_out << usage();
         return 0;
+    }
+    if (request->command) {
+        const std::string why = m_backends.sendCommand ? m_backends.sendCommand(*request->command)
+                                                       : std::string("no session bus");
+        return why.empty() ? 0 : fail(printable(why));
     }
     return recognize(*request);
 }

@@ -2,9 +2,11 @@
 // Recognition from the command line, without a window:
 //   ozmira --recognize "x1|y1|x2|y2" [--kind N] [--language I]
 //   ozmira --image FILE [--kind N] [--language I]
+//   ozmira --command N    (the running program runs capture command N, as its hotkey would)
 // The text goes to standard output (UTF-8, one recognized line per line, LF; card kinds as
 // "field<TAB>value"); exit status 0 with the text, 1 with a one-line reason on standard
-// error, 2 for bad arguments.
+// error, 2 for bad arguments. --command exits 0 once the running program took the command, 1
+// when none runs.
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -22,6 +24,7 @@ struct CommandLineRequest {
     Text imageFile;  // --image
     std::optional<int> kind;
     std::optional<int> language;
+    std::optional<int> command;  // --command, 1 to 5
 };
 
 class CommandLine {
@@ -31,6 +34,9 @@ public:
         std::function<platform::Screen&()> screen;
         std::function<platform::TextEngine&()> engine;
         std::function<HttpClient&()> http;
+        // Hands command N to the running program; empty when it took it, otherwise one line
+        // saying why not (none runs, no session bus).
+        std::function<std::string(int command)> sendCommand;
     };
 
     // Whether the arguments are the command line's rather than the window's.

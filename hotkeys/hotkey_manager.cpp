@@ -18,6 +18,10 @@ constexpr std::array<const char*, 5> kActionNames = {
 constexpr int kKeyBoxTag = 10;
 constexpr int kButtonTag = 20;
 
+constexpr char kDesktopBindingNotice[] =
+    "此桌面不让程序注册全局快捷键：请在桌面的键盘设置里把快捷键绑定到命令“ozmira --command "
+    "N”（N 为 1 至 5，依次是截图识别、坐标截图识别、正面截图识别、副面截图识别、多个坐标识别）。";
+
 int rowCount(const AppState& state) {
     const int count = state.hotkeyCount;
     return count < static_cast<int>(kActionNames.size()) ? count
@@ -37,13 +41,47 @@ HotkeyManager::HotkeyManager(const AppState& state, platform::Form& form, Status
       m_command(std::move(command)) {}
 
 void HotkeyManager::registerAll() {
-    for (int n = 1; n <= rowCount(m_state); ++n) registerRow(n);
+    const bool saved = m_ranBefore;
+    m_ranBefore = true;
+    if (m_keysBoundByDesktop) {
+        if (clearRowsForDesktop() || saved) m_status.append(kDesktopBindingNotice);
+        return;
+    }
+    // Every row is asked for before any is reported: a desktop that binds the set at once
+    // refuses rows only at the end, and failures still read in row order.
+    m_hotkeys.beginBatch();
+    std::vector<Outcome> outcomes;
+    for (int n = 1; n <= rowCount(m_state); ++n) outcomes.push_back(registerRow(n));
+    for (const int32_t id : m_hotkeys.endBatch()) {
+        if (id >= 1 && id <= static_cast<int32_t>(outcomes.size()) &&
+            outcomes[id - 1] == Outcome::Registered)
+            outcomes[id - 1] = Outcome::Failed;
+    }
+    for (int n = 1; n <= static_cast<int>(outcomes.size()); ++n) reportRow(n, outcomes[n - 1]);
 }
 
-bool HotkeyManager::registerRow(int n) {
+Text HotkeyManager::actionName(int32_t id) {
+    return id >= 1 && id <= static_cast<int32_t>(kActionNames.size()) ? kActionNames[id - 1]
+                                                                      : Text();
+}
+
+// No row can hold a key here, so the buttons show their plain captions. True when a row holds a
+// key: a user who set keys (on another desktop) learns where they go instead.
+bool HotkeyManager::clearRowsForDesktop() {
+    bool anyKey = false;
+    for (int n = 1; n <= rowCount(m_state); ++n) {
+        anyKey |=
+            !m_form.text(layout::findByTag(n + kKeyBoxTag, layout::Kind::LineEdit).name).empty();
+        const std::string& button = layout::findByTag(n + kButtonTag, layout::Kind::Button).name;
+        if (const layout::Control* control = layout::find(button))
+            m_form.setText(button, control->caption);
+    }
+    return anyKey;
+}
+
+HotkeyManager::Outcome HotkeyManager::registerRow(int n) {
     const std::string& modifierBox = layout::findByTag(n, layout::Kind::DropDownList).name;
     const std::string& keyBox = layout::findByTag(n + kKeyBoxTag, layout::Kind::LineEdit).name;
-    const std::string& button = layout::findByTag(n + kButtonTag, layout::Kind::Button).name;
 
     int32_t modifiers = -1;  // no item selected
     const int selected = m_form.selectedIndex(modifierBox);
@@ -53,29 +91,35 @@ bool HotkeyManager::registerRow(int n) {
     }
     const Text keyText = m_form.text(keyBox);
     const int32_t keyCode = KeyNameTable::nameToCode(keyText);
-    const layout::Control* layoutButton = layout::find(button);
 
     // An empty key box is a row the user has not set: it holds no hotkey, and that is not a
     // failure to report (the X11 layer refuses key code 0, which would be every key).
     if (keyText.empty()) {
         for (const HotkeyEntry& entry : m_entries)
             if (entry.id == n) m_hotkeys.unregisterHotkey(entry.window, entry.id);
-        if (layoutButton) m_form.setText(button, layoutButton->caption);
-        return false;
+        return Outcome::Unset;
     }
-
-    const Text actionName = kActionNames[n - 1];
     Action action = [this, n] { return m_command ? m_command(n) : 0; };
-    if (registerHotkey(m_mainWindow, modifiers, keyCode, std::move(action), n)) {
-        m_form.setText(
-            button, actionName + "\r\n(快捷键:" + m_form.text(modifierBox) + "+" + keyText + ")");
-        return true;
+    return registerHotkey(m_mainWindow, modifiers, keyCode, std::move(action), n)
+               ? Outcome::Registered
+               : Outcome::Failed;
+}
+
+void HotkeyManager::reportRow(int n, Outcome outcome) {
+    const std::string& modifierBox = layout::findByTag(n, layout::Kind::DropDownList).name;
+    const std::string& keyBox = layout::findByTag(n + kKeyBoxTag, layout::Kind::LineEdit).name;
+    const std::string& button = layout::findByTag(n + kButtonTag, layout::Kind::Button).name;
+    const layout::Control* layoutButton = layout::find(button);
+    const Text actionName = kActionNames[n - 1];
+    if (outcome == Outcome::Registered) {
+        m_form.setText(button, actionName + "\r\n(快捷键:" + m_form.text(modifierBox) + "+" +
+                                   m_form.text(keyBox) + ")");
+        return;
     }
-    m_status.append(actionName + ":快捷键注册失败。");
-    // The old combination of this id was released before the attempt, so the button must
+    if (outcome == Outcome::Failed) m_status.append(actionName + ":快捷键注册失败。");
+    // A failed row's old combination was released before the attempt, so the button must
     // not go on naming it.
     if (layoutButton) m_form.setText(button, layoutButton->caption);
-    return false;
 }
 
 bool HotkeyManager::registerHotkey(platform::WindowHandle window, int32_t modifiers,

@@ -34,6 +34,12 @@ public:
     // Registers hotkeys 1 to hotkeyCount from the settings page and reports each outcome on
     // its button (success) or in the status line (failure).
     void registerAll();
+    // On a desktop that gives no program global keys (a Wayland desktop without the shortcuts
+    // portal) the rows register nothing; registerAll says instead, after a save or when a row
+    // holds a key, that `ozmira --command N` is bound in the desktop's own keyboard settings.
+    void setKeysBoundByDesktop(bool bound) { m_keysBoundByDesktop = bound; }
+    // The name of command id (1 to 5), as its button caption and the desktop show it.
+    static Text actionName(int32_t id);
     bool registerHotkey(platform::WindowHandle window, int32_t modifiers, int32_t keyCode,
                         Action action, int32_t id);
     // 1-based position of the first entry with the id, 0 when there is none.
@@ -48,7 +54,10 @@ public:
     const std::vector<HotkeyEntry>& entries() const { return m_entries; }
 
 private:
-    bool registerRow(int n);
+    enum class Outcome { Unset, Registered, Failed };
+    Outcome registerRow(int n);
+    void reportRow(int n, Outcome outcome);
+    bool clearRowsForDesktop();
 
     const AppState& m_state;
     platform::Form& m_form;
@@ -59,4 +68,6 @@ private:
     // Entries are never removed: a saved row appends again, and dispatch takes the first.
     std::vector<HotkeyEntry> m_entries;
     platform::WindowHandler m_previous;
+    bool m_keysBoundByDesktop = false;
+    bool m_ranBefore = false;  // the first run is the startup's; later ones follow a save
 };

@@ -6,6 +6,7 @@
 // can be watched without knowing who else handles its events.
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace platform {
 
@@ -49,6 +50,13 @@ public:
     // had none set has the default handling, which ignores every event and gives 0.
     // Events are handled on the user-interface thread.
     virtual WindowHandler setWindowHandler(WindowHandle window, WindowHandler handler) = 0;
+
+    // A desktop that binds a program's keys as one set (the desktop portal) may hold back the
+    // registrations made between beginBatch and endBatch: registerHotkey then only says whether
+    // the combination can be asked for, and endBatch makes them all and gives the ids that the
+    // desktop refused after all. A backend that registers at once refuses nothing here.
+    virtual void beginBatch() {}
+    virtual std::vector<int32_t> endBatch() { return {}; }
 };
 
 }  // namespace platform

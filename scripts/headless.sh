@@ -7,6 +7,10 @@ if [ -z "${OZMIRA_HEADLESS_INNER:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1920x1080x24" dbus-run-session -- "$0" "$@"
 fi
 export QT_QPA_PLATFORM=xcb
+# An X11 session, even when started from a terminal of a Wayland desktop: the program picks its
+# hotkey backend from these.
+unset WAYLAND_DISPLAY
+export XDG_SESSION_TYPE=x11
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 export NO_AT_BRIDGE=0
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &

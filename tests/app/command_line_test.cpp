@@ -25,13 +25,19 @@ protected:
     ScriptedTransport transport;
     HttpClient http{transport};
     std::ostringstream out, err;
+    std::vector<int> sent;
+    std::string sendFailure;  // what the sender answers; empty: the program took the command
 
     int run(const Args& args) {
         out.str("");
         err.str("");
         CommandLine::Backends b{[&]() -> platform::Screen& { return screen; },
                                 [&]() -> platform::TextEngine& { return engine; },
-                                [&]() -> HttpClient& { return http; }};
+                                [&]() -> HttpClient& { return http; },
+                                [&](int command) {
+                                    sent.push_back(command);
+                                    return sendFailure;
+                                }};
         return CommandLine(state, b, out, err).run(args);
     }
     void settings(const std::string& section, const std::string& value) {
@@ -95,6 +101,45 @@ TEST_F(CommandLineTest, BadArgumentsAndBadInput) {
     dir.write("bad.png", "not an image");
     EXPECT_EQ(run({"--image", dir.file("bad.png")}), 1);
     EXPECT_TRUE(engine.asked.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CommandLineTest, CommandGoesToTheRunningProgramOnly) {
+    EXPECT_TRUE(CommandLine::handles({"--command", "2"}));
+    struct Case {
+        Args args;
+        int status;
+        std::vector<int> sent;
+    };
+    const Case cases[] = {
+        {{"--command", "2"}, 0, {2}},
+        {{"--command", "5"}, 0, {5}},
+        {{"--command", "1"}, 0, {1}},
+        {{"--command", "0"}, 2, {}},
+        {{"--command", "6"}, 2, {}},
+        {{"--command", "x"}, 2, {}},
+        {{"--command"}, 2, {}},
+        {{"--command", "2", "--kind", "1"}, 2, {}},
+        {{"--recognize", "0|0|8|8", "--command", "2"}, 2, {}},
+    };
+    for (const Case& c : cases) {
+        sent.clear();
+        EXPECT_EQ(run(c.args), c.status) << c.args[0] << " " << c.args.size();
+        EXPECT_EQ(sent, c.sent);
+        if (c.status == 2) {
+            EXPECT_NE(err.str().find("usage: "), std::string::npos);
+        }
+        EXPECT_EQ(out.str(), "");
+    }
+    EXPECT_TRUE(screen.captures.empty());
+    sendFailure = "Ozmira is not running\x1b[2J";
+    EXPECT_EQ(run({"--command", "3"}), 1);
+    EXPECT_EQ(err.str(), "ozmira: Ozmira is not running[2J\n");
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_NE(out.str().find("--command N"), std::string::npos);
 }
 
 }  // namespace

@@ -293,3 +293,44 @@ TEST(HotkeyManager, KeyReleaseInAKeyBoxShowsTheKeyName) {
 }
 
 }  // namespace
+
+namespace {
+
+// A desktop that binds the rows as one set refuses some only at the end: those rows fail as
+// any other, and every failure reads in row order.
+TEST(HotkeyManager, RowsRefusedAtTheEndOfTheBatchFailInRowOrder) {
+    Harness h;
+    h.setValidRows();
+    h.setRow(4, {Ctrl, "F17键"});  // refused at once
+    h.hotkeys.refusedAtBatchEnd = {5, 2};
+    h.manager.registerAll();
+    EXPECT_EQ(h.hotkeys.batches, 1);
+    EXPECT_EQ(h.status.text(),
+              "坐标截图识别:快捷键注册失败。副面截图识别:快捷键注册失败。"
+              "多个坐标识别:快捷键注册失败。");
+    EXPECT_EQ(h.caption(1), "截图识别\r\n(快捷键:Alt键+F1键)");
+    EXPECT_EQ(h.caption(2), "坐标截图识别");
+    EXPECT_EQ(h.caption(3), "正面截图识别\r\n(快捷键:Ctrl键+F3键)");
+    EXPECT_EQ(h.caption(5), "证件坐标截图识别");
+}
+
+// Where the desktop binds `ozmira --command N` itself, nothing registers; a save (and a start
+// with keys in the rows) says where the keys go instead.
+TEST(HotkeyManager, DesktopBoundKeysAreExplainedOnSave) {
+    const std::string notice =
+        "此桌面不让程序注册全局快捷键：请在桌面的键盘设置里把快捷键绑定到命令“ozmira --command N”";
+    for (const bool keysSet : {false, true}) {
+        Harness h;
+        h.manager.setKeysBoundByDesktop(true);
+        if (keysSet) h.setValidRows();
+        h.manager.registerAll();  // the startup's run
+        EXPECT_EQ(h.status.text().find(notice) == 0, keysSet) << h.status.text();
+        h.status.setText("状态：识别完毕");
+        h.manager.registerAll();  // a save
+        EXPECT_EQ(h.status.text().find("状态：识别完毕" + notice), 0u) << keysSet;
+        EXPECT_EQ(h.hotkeys.registerCalls, 0);
+        EXPECT_EQ(h.caption(1), "截图识别");
+    }
+}
+
+}  // namespace

@@ -77,6 +77,15 @@ public:
         return send(r->window, {platform::kHotkeyEvent, r->id});
     }
 
+    // A desktop that binds the set at the end of a batch: these ids are refused there.
+    void beginBatch() override { ++batches; }
+    std::vector<int32_t> endBatch() override {
+        for (int32_t id : refusedAtBatchEnd) unregisterHotkey(m_handlerWindow, id);
+        return refusedAtBatchEnd;
+    }
+    int batches = 0;
+    std::vector<int32_t> refusedAtBatchEnd;
+
     std::vector<Combination> takenByOthers;
     std::vector<Registration> registrations;
     // What reached the default handling, and its answer to every event.
