@@ -19,6 +19,7 @@ namespace {
 // main window to the right of it, so a capture sees the window and the desktop around it.
 constexpr int kLeft = 200, kTop = 150, kWidth = 400, kHeight = 200;
 constexpr std::uint32_t kBackground = 0x336699;  // the output's colour (headless-wayland.sh)
+const char* const kLines[] = {"Wayland 识别", "ozmira 0123456789"};
 
 // A helper program of the tests that prints "ready" and lives until its input closes.
 class Helper {
@@ -127,9 +128,11 @@ protected:
             << "run under scripts/headless-wayland.sh";
         ServedProgramFixture::SetUp();
         ASSERT_TRUE(pointerReady);
+        // The pointer is part of sway's screenshots: it waits in a corner where nothing is.
+        sway("seat seat0 cursor set 1900 1060");
         window = std::make_unique<Helper>(std::vector<std::string>{
             TEXT_WINDOW, "0", "0", std::to_string(kWidth), std::to_string(kHeight), "28",
-            dir.file("shown.png"), "Wayland 识别", "ozmira 0123456789"});
+            dir.file("shown.png"), kLines[0], kLines[1]});
         ASSERT_TRUE(window->ready());
         ASSERT_TRUE(codec::decode(dir.read("shown.png"), shown));
         // A window cannot place itself on Wayland; sway does, once the window is there.
@@ -252,6 +255,18 @@ TEST_F(WaylandTest, InteractiveDragThroughTheSeatCapturesItsRectangle) {
     EXPECT_EQ(program->waitFor("编辑框_源", "text", "dragged")["text"], "dragged");
     EXPECT_LT(differenceFrom(170, 120, 160, 110), 4.0);
     EXPECT_EQ(program->close(), 0);
+}
+
+// The command line has no window, but in a Wayland session it reads the screen through the
+// portal all the same.
+TEST_F(WaylandTest, CommandLineReadsTheScreenThroughThePortal) {
+    int status = -1;
+    const std::string out =
+        ProgramRunner::run({"env", "OZMIRA_HOME=" + dir.path(), OZMIRA_BINARY_DIR "/ozmira",
+                            "--recognize", "200|150|600|350", "--kind", "5"},
+                           30000, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out, std::string(kLines[0]) + "\n" + kLines[1] + "\n");
 }
 
 }  // namespace
