@@ -63,7 +63,8 @@ QDBusObjectPath FakeScreenshotPortal::Screenshot(const QString&, const QVariantM
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
     const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
                              .arg(sender, options.value(QStringLiteral("handle_token")).toString());
-    if (request) m_bus.unregisterObject(path);
+    if (request) m_bus.unregisterObject(m_requestPath);
+    m_requestPath = path;
     request = std::make_unique<FakeRequest>();
     m_bus.registerObject(path, request.get(), QDBusConnection::ExportAllSlots);
     // Like a real portal, the answer comes after the call has returned.

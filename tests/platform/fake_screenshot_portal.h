@@ -70,4 +70,5 @@ private:
 
     QDBusConnection m_bus;
     QDBusConnection m_stranger;
+    QString m_requestPath;
 };
