@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 
 #include "integration/program_fixture.h"
 #include "platform/codec.h"
@@ -164,10 +163,6 @@ protected:
         if (found.empty()) return 255;
         const std::string& body = found[0].body;
         codec::Image image;
-        {
-            std::ofstream dbg("/tmp/wlexp/got.jpg");
-            dbg << base64Decode(urlDecode(body.substr(body.find("image=") + 6)));
-        }
         if (!codec::decode(base64Decode(urlDecode(body.substr(body.find("image=") + 6))), image))
             return 255;
         EXPECT_EQ(image.width, width);
