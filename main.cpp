@@ -30,6 +30,7 @@
 #include "platform/launcher/xdg_launcher.h"
 #include "platform/portal/command_sender.h"
 #include "platform/portal/command_service.h"
+#include "platform/portal/portal_screen.h"
 #include "platform/portal/portal_shortcuts.h"
 #include "platform/qt/overlay/qt_overlay.h"
 #include "platform/qt/qt_clipboard.h"
@@ -48,8 +49,6 @@ namespace {
 // The main window is the program's one window; its hotkeys are registered under this handle.
 constexpr platform::WindowHandle kMainWindow = 1;
 
-// ozmira --list-targets: the TargetPath of every editable control of the other programs'
-// windows, one per line, for the sync settings.
 // A Wayland desktop gives no program the keys of others, whichever window system the program
 // itself speaks to.
 bool waylandDesktop() {
@@ -58,6 +57,8 @@ bool waylandDesktop() {
     return (display && *display) || (type && std::strcmp(type, "wayland") == 0);
 }
 
+// ozmira --list-targets: the TargetPath of every editable control of the other programs'
+// windows, one per line, for the sync settings.
 int listTargets() {
     AtspiWindows windows;
     TargetSync sync(windows, [] { return Text(); });
@@ -65,16 +66,50 @@ int listTargets() {
     return 0;
 }
 
+// The screen of the session: in a Wayland session only the desktop portal can read it.
+std::unique_ptr<platform::Screen> sessionScreen(bool wayland) {
+    if (wayland) return std::make_unique<PortalScreen>();
+    return std::make_unique<X11Screen>();
+}
+
+// argv with "-platform NAME" after the program name when the session chose the window
+// system; an argument rather than QT_QPA_PLATFORM, so programs started from here do not
+// inherit the choice. The strings live as long as the process.
+std::vector<char*> qtArguments(int argc, char** argv, const std::string& platform) {
+    static std::string option = "-platform", name;
+    std::vector<char*> args(argv, argv + argc);
+    if (!platform.empty() && !args.empty()) {
+        name = platform;
+        args.insert(args.begin() + 1, {option.data(), name.data()});
+    }
+    args.push_back(nullptr);
+    return args;
+}
+
 // ozmira --recognize / --image: recognition without a window; ozmira --command N: a command
 // for the running program (app/command_line.h).
-int commandLine(const std::vector<std::string>& args) {
+int commandLine(int argc, char** argv, const std::vector<std::string>& args) {
     AppState state(files::programFolder());
-    std::unique_ptr<X11Screen> screen;
+    std::unique_ptr<QGuiApplication> gui;
+    std::vector<char*> guiArgs;
+    int guiArgc = 0;
+    std::unique_ptr<platform::Screen> screen;
     std::unique_ptr<TesseractEngine> engine;
     std::unique_ptr<CurlTransport> transport;
     std::unique_ptr<HttpClient> http;
     CommandLine::Backends backends;
-    backends.screen = [&]() -> platform::Screen& { return *(screen = std::make_unique<X11Screen>()); };
+    backends.screen = [&]() -> platform::Screen& {
+        // The portal answers through Qt's event loop and places the primary screen by Qt's
+        // screens, so a Wayland capture needs the application object.
+        const session_check::Choice session = session_check::choose();
+        const bool wayland = session.problem.empty() && session.wayland;
+        if (wayland) {
+            guiArgs = qtArguments(argc, argv, session.platform);
+            guiArgc = int(guiArgs.size()) - 1;
+            gui = std::make_unique<QGuiApplication>(guiArgc, guiArgs.data());
+        }
+        return *(screen = sessionScreen(wayland));
+    };
     backends.engine = [&]() -> platform::TextEngine& {
         return *(engine = std::make_unique<TesseractEngine>());
     };
@@ -95,15 +130,18 @@ int commandLine(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--list-targets") == 0) return listTargets();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (CommandLine::handles(args)) return commandLine(args);
+    if (CommandLine::handles(args)) return commandLine(argc, argv, args);
 
-    const std::string noSession = session_check::problem();
-    if (!noSession.empty()) {
-        std::cerr << "ozmira needs a graphical desktop session (X11 or Wayland): " << noSession
-                  << ".\n";
+    const session_check::Choice session = session_check::choose();
+    if (!session.problem.empty()) {
+        std::cerr << "ozmira needs a graphical desktop session (X11 or Wayland): "
+                  << session.problem << ".\n";
         return 1;
     }
-    QApplication app(argc, argv);
+    std::vector<char*> qtArgs = qtArguments(argc, argv, session.platform);
+    int qtArgc = int(qtArgs.size()) - 1;
+    QApplication app(qtArgc, qtArgs.data());
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     QApplication::setApplicationName("Ozmira");
     // Desktops match the window to the installed menu entry (and its icon) by this name.
     QApplication::setDesktopFileName("org.ozmira.Ozmira");
@@ -126,7 +164,8 @@ int main(int argc, char** argv) {
     TesseractEngine textEngine;
     OfflineRecognizer offline(textEngine);
     workflow.setOfflineRecognizer(&offline);
-    X11Screen screen;
+    const std::unique_ptr<platform::Screen> screenBackend = sessionScreen(wayland);
+    platform::Screen& screen = *screenBackend;
     QtOverlay overlay;
     RegionSelector selector(state, screen, overlay);
     CaptureCommands captures(state, form, screen, selector,
@@ -139,9 +178,9 @@ int main(int argc, char** argv) {
     MainWindow window(state, form, clipboard);
     // Key grabs on X11; on a Wayland desktop the shortcuts portal where it has one, and
     // otherwise the desktop's own keyboard settings with `ozmira --command N`.
-    const bool wayland = waylandDesktop();
+    const bool waylandKeys = waylandDesktop();
     std::unique_ptr<platform::Hotkeys> hotkeys;
-    if (wayland && PortalShortcuts::offered()) {
+    if (waylandKeys && PortalShortcuts::offered()) {
         hotkeys = std::make_unique<PortalShortcuts>(HotkeyManager::actionName);
     } else {
         hotkeys = std::make_unique<HotkeysX11>([&app](std::function<void()> task) {
@@ -150,7 +189,7 @@ int main(int argc, char** argv) {
     }
     HotkeyManager hotkeyManager(state, form, window.statusLine(), *hotkeys, kMainWindow,
                                 [&captures](int32_t id) { return captures.runCommand(id); });
-    hotkeyManager.setKeysBoundByDesktop(wayland && !dynamic_cast<PortalShortcuts*>(hotkeys.get()));
+    hotkeyManager.setKeysBoundByDesktop(waylandKeys && !dynamic_cast<PortalShortcuts*>(hotkeys.get()));
 
     MainWindowServices services;
     services.loadServicePieces = [&] {

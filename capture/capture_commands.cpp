@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/control_names.h"
+#include "app/status_line.h"
 
 namespace {
 // How long a capture waits for the window manager to take the main window off the screen.
@@ -86,8 +87,12 @@ void CaptureCommands::StartCapture(int kind, const Text& coordinateText) {
         restoreMainWindow();
         return;
     }
-    m_state.capturedImage = std::make_shared<const Bytes>(
-        m_screen.capture(rect->left, rect->top, rect->width(), rect->height()));
+    Bytes image = m_screen.capture(rect->left, rect->top, rect->width(), rect->height());
+    if (refusedByDesktop(image)) {
+        restoreMainWindow();
+        return;
+    }
+    m_state.capturedImage = std::make_shared<const Bytes>(std::move(image));
     m_recognition.start(kind);
     showPreview();
     restoreMainWindow();
@@ -96,7 +101,7 @@ void CaptureCommands::StartCapture(int kind, const Text& coordinateText) {
 void CaptureCommands::interactiveCapture(int kind) {
     m_state.pendingKind = kind;
     const auto result = m_selector.run(kind);
-    if (result) {
+    if (result && !refusedByDesktop(result->bmp)) {
         m_state.capturedImage = std::make_shared<const Bytes>(result->bmp);
         m_recognition.stopLast();
         m_recognition.start(m_state.pendingKind);
@@ -112,6 +117,16 @@ void CaptureCommands::interactiveCapture(int kind) {
     restoreMainWindow();
     m_state.selection = {};
     m_state.selecting = false;
+}
+
+// A desktop that refused the picture, or had none to give, ends the capture with the reason
+// in the status line: there is nothing to recognize, and what was captured before stays.
+bool CaptureCommands::refusedByDesktop(const Bytes& image) {
+    if (!image.empty()) return false;
+    const std::string failure = m_screen.lastFailure();
+    if (failure.empty()) return false;
+    StatusLine(m_form).setText(failure);
+    return true;
 }
 
 void CaptureCommands::showPreview() {

@@ -37,6 +37,7 @@ private:
     void minimizeMainWindow();
     void restoreMainWindow();
     void showPreview();
+    bool refusedByDesktop(const Bytes& image);
     void interactiveCapture(int kind);
     int textKind();
     int cardValue();

@@ -38,6 +38,12 @@ public:
 
     // The whole primary screen; an empty image when the pixels cannot be read.
     virtual ScreenImage snapshot() = 0;
+
+    // Why the last capture or snapshot came back empty, as a status text for the user
+    // ("状态：..."), when the desktop refused or could not deliver the picture (the Wayland
+    // backend in platform/portal asks the desktop for it); empty when there is nothing to
+    // tell (the pixels just could not be read, or they were).
+    virtual std::string lastFailure() { return {}; }
 };
 
 }  // namespace platform

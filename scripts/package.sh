@@ -88,7 +88,7 @@ shlibs=$(cd "$work" && dpkg-shlibdeps -O -e debian/ozmira/usr/bin/ozmira 2>"$wor
   cat "$work/shlibdeps.log" >&2; exit 1; }
 shlibs=${shlibs#shlibs:Depends=}
 depends="$shlibs, tesseract-ocr-eng, tesseract-ocr-chi-sim, fonts-noto-cjk, at-spi2-core,"
-depends+=" qt6-qpa-plugins, qt6-image-formats-plugins, xdg-utils"
+depends+=" qt6-qpa-plugins, qt6-wayland, qt6-image-formats-plugins, xdg-utils"
 
 maintainer=$(sed -n 's/^Upstream-Contact: //p' "$top/packaging/copyright")
 cat >"$root/DEBIAN/control" <<EOF

@@ -44,11 +44,12 @@ build_packages=(
   libcurl4-openssl-dev ca-certificates nlohmann-json3-dev
   libatspi2.0-dev libx11-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxtst-dev
   libzip-dev libpugixml-dev libturbojpeg0-dev libjpeg62-turbo-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libwayland-dev
   libtesseract-dev libleptonica-dev
 )
-run_packages=(fonts-noto-cjk at-spi2-core dbus xdg-utils tesseract-ocr-eng tesseract-ocr-chi-sim)
-test_packages=(nodejs xvfb xauth openbox trayer xdotool wmctrl dbus-x11 x11-utils xclip python3 python3-pyatspi python3-gi gir1.2-gtk-3.0 openssl python3-openpyxl imagemagick lintian desktop-file-utils appstream clang libclang-rt-14-dev)
+run_packages=(fonts-noto-cjk at-spi2-core dbus xdg-utils tesseract-ocr-eng tesseract-ocr-chi-sim qt6-wayland)
+test_packages=(nodejs xvfb xauth openbox trayer xdotool wmctrl dbus-x11 x11-utils xclip python3 python3-pyatspi python3-gi gir1.2-gtk-3.0 openssl python3-openpyxl imagemagick lintian desktop-file-utils appstream clang libclang-rt-14-dev
+               sway swaybg grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk wl-clipboard libglib2.0-bin)
 package_packages=(dpkg-dev imagemagick)
 
 want=("${build_packages[@]}" "${run_packages[@]}")

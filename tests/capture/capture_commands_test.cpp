@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/control_names.h"
+#include "app/status_line.h"
 #include "support/fake_form.h"
 #include "support/fake_screen.h"
 #include "support/temp_dir.h"
@@ -237,6 +238,35 @@ TEST_F(CaptureCommandsTest, UnreadableScreenKeepsTheStoredCoordinates) {
     EXPECT_EQ(form.text(ctl::编辑框坐标), "1|2|3|4");
     // The recognition still reports the empty capture.
     EXPECT_EQ(recognition, (std::vector<std::string>{"stop", "start1"}));
+}
+
+TEST_F(CaptureCommandsTest, ADesktopThatRefusesThePictureEndsTheCaptureWithItsReason) {
+    struct RefusingScreen : FakeScreen {
+        std::string capture(int, int, int, int) override { return {}; }
+        platform::ScreenImage snapshot() override { return {}; }
+        std::string lastFailure() override { return "状态：截图失败：截图请求被拒绝"; }
+    } refusing;
+    RegionSelector refusedSelector{state, refusing, overlay};
+    CaptureCommands refused{
+        state, form, refusing, refusedSelector,
+        {[this](int kind) { recognition.push_back("start" + std::to_string(kind)); },
+         [this] { recognition.push_back("stop"); }}};
+    const auto before = std::make_shared<const Bytes>("BM-earlier");
+    state.capturedImage = before;
+    form.setChecked(ctl::选择框坐标同步, true);
+    for (const char* coordinates : {"1|2|30|40", ""}) {
+        form.setText(ctl::编辑框坐标, "1|2|30|40");
+        StatusLine(form).setText("");
+        form.setWindowState(platform::WindowState::Normal);
+        refused.StartCapture(1, coordinates);
+        EXPECT_EQ(StatusLine(form).text(), "状态：截图失败：截图请求被拒绝") << coordinates;
+        EXPECT_TRUE(recognition.empty()) << coordinates;
+        EXPECT_EQ(state.capturedImage, before) << coordinates;
+        EXPECT_FALSE(form.visible(ctl::图片框1)) << coordinates;
+        EXPECT_EQ(form.text(ctl::编辑框坐标), "1|2|30|40") << coordinates;
+        EXPECT_EQ(form.windowState(), platform::WindowState::Normal) << coordinates;
+    }
+    EXPECT_EQ(overlay.runs, 0);
 }
 
 TEST_F(CaptureCommandsTest, CommandsAreIgnoredWhileTheSelectorIsOpen) {

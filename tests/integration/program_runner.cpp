@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 extern char** environ;
@@ -15,6 +16,12 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// In the tests' Wayland session (scripts/headless-wayland.sh: no X display, sway's socket)
+// sway is asked about windows instead of the X11 tools.
+bool inSway() {
+    return !std::getenv("DISPLAY") && std::getenv("SWAYSOCK");
+}
 
 int elapsedMs(Clock::time_point since) {
     return static_cast<int>(
@@ -106,8 +113,12 @@ bool ProgramRunner::start(int timeoutMs) {
     if (posix_spawn(&m_pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return false;
     const auto begin = Clock::now();
     while (elapsedMs(begin) < timeoutMs) {
-        if (!run({"xdotool", "search", "--onlyvisible", "--name", "^OzmiraV3\\.9$"}, 2000).empty())
-            return true;
+        const bool shown =
+            inSway() ? run({"swaymsg", "-t", "get_tree"}, 2000).find("\"name\": \"OzmiraV3.9\"") !=
+                           std::string::npos
+                     : !run({"xdotool", "search", "--onlyvisible", "--name", "^OzmiraV3\\.9$"}, 2000)
+                            .empty();
+        if (shown) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     return false;
@@ -153,7 +164,10 @@ bool ProgramRunner::setText(const std::string& control, const std::string& text)
 
 int ProgramRunner::close(int timeoutMs) {
     if (m_pid <= 0) return -1;
-    run({"wmctrl", "-c", "OzmiraV3.9"}, 5000);
+    if (inSway())
+        run({"swaymsg", "[title=\"^OzmiraV3\\.9$\"] kill"}, 5000);
+    else
+        run({"wmctrl", "-c", "OzmiraV3.9"}, 5000);
     const int code = waitChild(m_pid, timeoutMs);
     if (code < 0) kill(m_pid, SIGKILL);
     waitpid(m_pid, nullptr, WNOHANG);

@@ -43,7 +43,8 @@ TargetProcess::TargetProcess(const std::string& applicationName, Toolkit toolkit
         close(fromChild[0]);
         close(fromChild[1]);
         setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        // The tests' Wayland session has no X display; there the target is a Wayland client.
+        setenv("QT_QPA_PLATFORM", std::getenv("DISPLAY") ? "xcb" : "wayland", 1);
         setenv("GTK_A11Y", "atspi", 1);
         setenv("NO_AT_BRIDGE", "0", 1);
         if (toolkit == Toolkit::Gtk) {

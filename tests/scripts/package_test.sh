@@ -48,7 +48,7 @@ libraries_covered() {
     return $status
 }
 check "Depends covers every linked library" libraries_covered
-for p in tesseract-ocr-eng tesseract-ocr-chi-sim fonts-noto-cjk at-spi2-core qt6-qpa-plugins \
+for p in tesseract-ocr-eng tesseract-ocr-chi-sim fonts-noto-cjk at-spi2-core qt6-qpa-plugins qt6-wayland \
          qt6-image-formats-plugins xdg-utils; do
     check "Depends: $p" depends_on "$p"
 done
