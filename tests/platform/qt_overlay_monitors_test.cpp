@@ -1,5 +1,5 @@
-// The region selector on two monitors (tests/scripts/two_monitors.sh: LEFT left of the
-// primary RIGHT, both 1920 x 1080): a window on each, the frozen picture of each, the
+// The region selector on two monitors (tests/scripts/two_monitors.sh: LEFT, 1920 x 1080,
+// left of the primary RIGHT, 1600 x 900): a window on each, the frozen picture of each, the
 // magnifier on the one under the pointer, and a drag that stays on its monitor and gives
 // what typing its coordinates captures.
 #include <gtest/gtest.h>
@@ -125,7 +125,7 @@ TEST_F(QtOverlayMonitorsTest, CoversBothMonitorsWithTheirFrozenPictures) {
         }
     }
     // The hint is centred on the primary monitor only.
-    const int hint = kPrimaryX + RegionSelector::hintLeft(1920);
+    const int hint = kPrimaryX + RegionSelector::hintLeft(1600);
     EXPECT_EQ(shown.at(hint + 1, 9), kHintBackground);
     EXPECT_NE(shown.at(hint + 1 - kPrimaryX, 9), kHintBackground);
 }
@@ -154,6 +154,35 @@ TEST_F(QtOverlayMonitorsTest, DragStopsAtTheEdgeOfItsMonitor) {
     ASSERT_TRUE(result);
     EXPECT_EQ(result->rect, (CaptureRect{-120, 500, 0, 650}));
     EXPECT_EQ(result->bmp, screen.capture(-120, 500, 120, 150));
+}
+
+// The screen itself: both monitors, the desktop's picture from the left one's corner, and
+// black where the root window reaches beyond the smaller primary monitor.
+TEST_F(QtOverlayMonitorsTest, ScreenListsTheMonitorsAndBlackensWhatNoneHolds) {
+    const std::vector<platform::Monitor> expected = {{"RIGHT", 0, 0, 1600, 900, true},
+                                                     {"LEFT", -1920, 0, 1920, 1080, false}};
+    EXPECT_EQ(screen.monitors(), expected);
+    EXPECT_EQ(screen.size(), (platform::ScreenSize{1600, 900}));
+    X11PatternWindow corner(kPrimaryX + 1500, 800, 400, 300);
+    ASSERT_TRUE(corner.show());
+    const platform::ScreenImage all = screen.snapshot();
+    EXPECT_EQ(all.left, -1920);
+    EXPECT_EQ(all.top, 0);
+    EXPECT_EQ(all.width, 3520);
+    EXPECT_EQ(all.height, 1080);
+    platform::ScreenImage cut;
+    ASSERT_TRUE(BmpImage::decode(screen.capture(1500, 800, 400, 300), cut));
+    const struct {
+        int x, y;
+        bool onMonitor;
+    } points[] = {{0, 0, true}, {99, 99, true}, {100, 0, false}, {0, 100, false}, {399, 299, false}};
+    for (const auto& p : points) {
+        const std::uint32_t want = p.onMonitor ? 0xff000000u | corner.colourAt(p.x, p.y) : 0xff000000u;
+        EXPECT_EQ(cut.at(p.x, p.y), want) << p.x << "," << p.y;
+        if (1500 + p.x < 1600) {
+            EXPECT_EQ(all.at(1920 + 1500 + p.x, 800 + p.y), want) << p.x << "," << p.y;
+        }
+    }
 }
 
 }  // namespace

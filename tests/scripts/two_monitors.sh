@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # two_monitors.sh COMMAND...: runs the command on an X server of its own whose root window
-# (3840 x 1080) holds two RandR monitors side by side: LEFT at 0,0 and the primary RIGHT at
-# 1920,0, both 1920 x 1080, so LEFT has negative screen coordinates. A window manager runs
-# on it; the session and accessibility buses are the caller's.
+# (3840 x 1080) holds two RandR monitors side by side: LEFT (1920 x 1080) at 0,0 and the
+# primary RIGHT (1600 x 900) at 1920,0, so LEFT has negative screen coordinates and part of
+# the root window lies on no monitor. A window manager runs on it; the session and
+# accessibility buses are the caller's.
 set -euo pipefail
 dir=$(mktemp -d)
 trap 'kill $wm $server 2>/dev/null || true; rm -rf "$dir"' EXIT
@@ -16,7 +17,7 @@ for _ in $(seq 100); do
 done
 export DISPLAY=":$(head -n1 "$dir/display")"
 xrandr --setmonitor LEFT 1920/508x1080/286+0+0 none >/dev/null
-xrandr --setmonitor '*RIGHT' 1920/508x1080/286+1920+0 screen >/dev/null
+xrandr --setmonitor '*RIGHT' 1600/423x900/238+1920+0 screen >/dev/null
 # The window manager reads the monitors when it starts.
 openbox >/dev/null 2>&1 &
 wm=$!
