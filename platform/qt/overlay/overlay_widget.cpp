@@ -92,22 +92,22 @@ QPoint OverlayWidget::toScreen(const QMouseEvent& event) const {
 // scaled by 2 would move every odd corner by one pixel.
 bool OverlayWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && m_active) {
-        const auto* mouse = static_cast<const QMouseEvent*>(event);
         switch (event->type()) {
             case QEvent::MouseButtonPress: {
+                const auto* mouse = static_cast<const QMouseEvent*>(event);
                 const QPoint at = toScreen(*mouse);
                 if (mouse->button() == Qt::LeftButton) m_events.onLeftPress(at.x(), at.y());
                 if (mouse->button() == Qt::RightButton) m_events.onRightPress(at.x(), at.y());
                 break;
             }
-            case QEvent::MouseButtonRelease:
-                if (mouse->button() == Qt::LeftButton) {
-                    const QPoint at = toScreen(*mouse);
-                    m_events.onLeftRelease(at.x(), at.y());
-                }
-                break;
-            case QEvent::MouseMove: {
+            case QEvent::MouseButtonRelease: {
+                const auto* mouse = static_cast<const QMouseEvent*>(event);
                 const QPoint at = toScreen(*mouse);
+                if (mouse->button() == Qt::LeftButton) m_events.onLeftRelease(at.x(), at.y());
+                break;
+            }
+            case QEvent::MouseMove: {
+                const QPoint at = toScreen(*static_cast<const QMouseEvent*>(event));
                 m_events.onMove(at.x(), at.y());
                 break;
             }
