@@ -7,8 +7,8 @@ namespace {
 
 // Squared distance from the point to the nearest pixel of the monitor; 0 inside.
 std::int64_t distance(const platform::Monitor& m, int x, int y) {
-    const std::int64_t dx =
-        x < m.left ? std::int64_t{m.left} - x : std::max<std::int64_t>(0, x - (m.left + m.width - 1));
+    const std::int64_t dx = x < m.left ? std::int64_t{m.left} - x
+                                       : std::max<std::int64_t>(0, x - (m.left + m.width - 1));
     const std::int64_t dy =
         y < m.top ? std::int64_t{m.top} - y : std::max<std::int64_t>(0, y - (m.top + m.height - 1));
     return dx * dx + dy * dy;
@@ -19,9 +19,11 @@ std::int64_t distance(const platform::Monitor& m, int x, int y) {
 MonitorLayout::MonitorLayout(std::vector<platform::Monitor> monitors,
                              const platform::ScreenImage& snapshot)
     : m_monitors(std::move(monitors)) {
-    std::erase_if(m_monitors, [](const platform::Monitor& m) { return m.width <= 0 || m.height <= 0; });
+    std::erase_if(m_monitors,
+                  [](const platform::Monitor& m) { return m.width <= 0 || m.height <= 0; });
     if (m_monitors.empty())
-        m_monitors.push_back({"", snapshot.left, snapshot.top, snapshot.width, snapshot.height, true});
+        m_monitors.push_back(
+            {"", snapshot.left, snapshot.top, snapshot.width, snapshot.height, true});
 }
 
 const platform::Monitor& MonitorLayout::primary() const {

@@ -100,8 +100,7 @@ bool RegionSelector::overHint(int x, int y) const {
     const platform::Monitor& primary = m_layout->primary();
     const int left = primary.left + hintLeft(primary.width);
     const int top = primary.top + kHintTop;
-    return m_hintVisible && x >= left && x < left + kHintWidth && y >= top &&
-           y < top + kHintHeight;
+    return m_hintVisible && x >= left && x < left + kHintWidth && y >= top && y < top + kHintHeight;
 }
 
 bool RegionSelector::overSource(int x, int y) const {
@@ -147,8 +146,8 @@ void RegionSelector::updateMagnifier(int x, int y) {
     // Placed on the monitor under the pointer, by that monitor's own edges.
     const platform::Monitor& m = magnifierMonitor();
     const MagnifierPoint source = Magnifier::sourceOrigin(x - m.left, y - m.top);
-    const MagnifierPoint view = Magnifier::placement(x - m.left, y - m.top, m.width, m.height,
-                                                     m_state.selecting, m_state.selection.x1 - m.left);
+    const MagnifierPoint view = Magnifier::placement(
+        x - m.left, y - m.top, m.width, m.height, m_state.selecting, m_state.selection.x1 - m.left);
     m_overlay.updateMagnifier(m.left + view.x, m.top + view.y, m.left + source.x, m.top + source.y);
 }
 

@@ -52,9 +52,8 @@ private:
 
     Layout layout(bool names = false);
     // Blackens what of the rectangle (screen coordinates, rows as for read) no monitor holds.
-    static void blackOutsideMonitors(const Layout& layout, int left, int top, int width,
-                                     int height, std::uint8_t* out, std::ptrdiff_t pitch,
-                                     std::uint8_t fourth);
+    static void blackOutsideMonitors(const Layout& layout, int left, int top, int width, int height,
+                                     std::uint8_t* out, std::ptrdiff_t pitch, std::uint8_t fourth);
     // Writes the rectangle (primary-monitor coordinates) as rows of blue, green, red and
     // fourth into out: row y at top + y * pitch. Parts beyond the root window are left as
     // they are. False when the server's pixels cannot be read or converted.

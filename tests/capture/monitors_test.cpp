@@ -21,8 +21,8 @@ TEST(MonitorLayoutTest, PointBelongsToTheMonitorUnderItOrTheNearestOne) {
     const struct {
         int x, y;
         std::size_t monitor;
-    } cases[] = {{0, 0, 1},     {-1, 0, 0},     {639, 479, 1}, {-800, -100, 0},
-                 {300, -50, 1}, {100, 495, 1},  {-5, 490, 0},  {5000, 5000, 1}};
+    } cases[] = {{0, 0, 1},     {-1, 0, 0},    {639, 479, 1}, {-800, -100, 0},
+                 {300, -50, 1}, {100, 495, 1}, {-5, 490, 0},  {5000, 5000, 1}};
     for (const auto& c : cases) EXPECT_EQ(layout.at(c.x, c.y), c.monitor) << c.x << "," << c.y;
     EXPECT_EQ(MonitorLayout::clamp(kLeft, 300, -200), (MonitorPoint{0, -100}));
     EXPECT_EQ(MonitorLayout::clamp(kLeft, -900, 700), (MonitorPoint{-800, 500}));
@@ -59,8 +59,9 @@ TEST_F(MonitorsSelectorTest, DragStaysOnItsMonitorAndCutsWhatTypedCoordinatesCap
         {"beyond the left monitor's bottom", -10, 450, -30, 900, {-30, 450, -10, 500}},
     };
     for (const auto& c : cases) {
-        const auto result = play({FakeOverlay::press(c.fromX, c.fromY),
-                                  FakeOverlay::move(c.toX, c.toY), FakeOverlay::release(c.toX, c.toY)});
+        const auto result =
+            play({FakeOverlay::press(c.fromX, c.fromY), FakeOverlay::move(c.toX, c.toY),
+                  FakeOverlay::release(c.toX, c.toY)});
         ASSERT_TRUE(result) << c.name;
         EXPECT_EQ(result->rect, c.expected) << c.name;
         const CaptureRect r = c.expected;
@@ -68,8 +69,8 @@ TEST_F(MonitorsSelectorTest, DragStaysOnItsMonitorAndCutsWhatTypedCoordinatesCap
         ASSERT_TRUE(overlay.view) << c.name;
     }
     platform::ScreenImage image;
-    ASSERT_TRUE(BmpImage::decode(play({FakeOverlay::press(-700, -50), FakeOverlay::release(-600, 0)})->bmp,
-                                 image));
+    ASSERT_TRUE(BmpImage::decode(
+        play({FakeOverlay::press(-700, -50), FakeOverlay::release(-600, 0)})->bmp, image));
     EXPECT_EQ(image.at(0, 0), FakeScreen::colourAt(-700, -50));
     EXPECT_EQ(image.at(99, 49), FakeScreen::colourAt(-601, -1));
 }

@@ -57,7 +57,8 @@ protected:
     std::vector<RecordedRequest> recognitions() {
         std::vector<RecordedRequest> found;
         for (const RecordedRequest& r : server.requests())
-            if (r.method == "POST" && r.target.find("/ocr/") != std::string::npos) found.push_back(r);
+            if (r.method == "POST" && r.target.find("/ocr/") != std::string::npos)
+                found.push_back(r);
         return found;
     }
     std::vector<RecordedRequest> waitForRecognitions(size_t count) {
@@ -69,7 +70,8 @@ protected:
 
 TEST_F(MonitorsProgramTest, CoordinateCaptureOnTheLeftMonitorSendsItsPixels) {
     const std::string coordinates = std::to_string(kLeft) + "|" + std::to_string(kTop) + "|" +
-                                    std::to_string(kLeft + kWidth) + "|" + std::to_string(kTop + kHeight);
+                                    std::to_string(kLeft + kWidth) + "|" +
+                                    std::to_string(kTop + kHeight);
     writeCp936("windows data.ini", "[编辑框坐标]\n内容=" + coordinates + "\n");
     startProgram();
     ASSERT_TRUE(program->click("按钮坐标截图"));
@@ -84,7 +86,8 @@ TEST_F(MonitorsProgramTest, CoordinateCaptureOnTheLeftMonitorSendsItsPixels) {
         const uint8_t* px = image.top + y * image.pitch + x * 4;
         const uint32_t got = (uint32_t{px[2]} << 16) | (uint32_t{px[1]} << 8) | px[0];
         for (int shift : {0, 8, 16})
-            EXPECT_NEAR(int((got >> shift) & 0xff), int((want >> shift) & 0xff), 40) << x << "," << y;
+            EXPECT_NEAR(int((got >> shift) & 0xff), int((want >> shift) & 0xff), 40)
+                << x << "," << y;
     }
     EXPECT_EQ(program->close(), 0);
 }
@@ -101,10 +104,11 @@ TEST_F(MonitorsProgramTest, DragOnTheLeftMonitorGivesTheCoordinatesOfTheSamePict
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    ProgramRunner::run({"xdotool", "mousemove", "150", "150", "sleep", "0.2", "mousedown", "1", "sleep",
-                        "0.2", "mousemove", "250", "220", "sleep", "0.2", "mousemove", "350", "300",
-                        "sleep", "0.2", "mouseup", "1"},
-                       10000);
+    ProgramRunner::run(
+        {"xdotool", "mousemove", "150",       "150", "sleep",   "0.2",   "mousedown", "1",
+         "sleep",   "0.2",       "mousemove", "250", "220",     "sleep", "0.2",       "mousemove",
+         "350",     "300",       "sleep",     "0.2", "mouseup", "1"},
+        10000);
     const std::string typed = "-1770|150|-1570|300";
     EXPECT_EQ(program->waitFor("编辑框坐标", "text", typed)["text"], typed);
     ASSERT_EQ(waitForRecognitions(1).size(), 1u);

@@ -87,7 +87,8 @@ protected:
     }
     // The colour at screen point (x, y) of a 400 x 300 pattern at root (rootLeft, top).
     static std::uint32_t patternAt(int rootLeft, int top, int x, int y) {
-        return 0xff000000u | X11PatternWindow::colourAt(x + kPrimaryX - rootLeft, y - top, 400, 300);
+        return 0xff000000u |
+               X11PatternWindow::colourAt(x + kPrimaryX - rootLeft, y - top, 400, 300);
     }
 
     TempDir dir;
@@ -107,9 +108,10 @@ TEST_F(QtOverlayMonitorsTest, CoversBothMonitorsWithTheirFrozenPictures) {
                  right.reset();
                  settle(300);
                  shown = desktop();
-                 QProcess::execute("import", {"-window", "root",
-                                              qEnvironmentVariable("OZMIRA_TEST_ARTIFACTS",
-                                                                   "/tmp") + "/two-monitors.png"});
+                 QProcess::execute(
+                     "import",
+                     {"-window", "root",
+                      qEnvironmentVariable("OZMIRA_TEST_ARTIFACTS", "/tmp") + "/two-monitors.png"});
              },
              xdo("key Escape")});
     std::vector<QRect> expected;
@@ -120,8 +122,10 @@ TEST_F(QtOverlayMonitorsTest, CoversBothMonitorsWithTheirFrozenPictures) {
     ASSERT_FALSE(shown.empty());
     for (int y = 0; y < 300; y += 7) {
         for (int x = 0; x < 400; x += 5) {
-            ASSERT_EQ(shown.at(100 + x, 100 + y), patternAt(100, 100, -1820 + x, 100 + y)) << x << "," << y;
-            ASSERT_EQ(shown.at(kPrimaryX + 300 + x, 500 + y), patternAt(kPrimaryX + 300, 500, 300 + x, 500 + y));
+            ASSERT_EQ(shown.at(100 + x, 100 + y), patternAt(100, 100, -1820 + x, 100 + y))
+                << x << "," << y;
+            ASSERT_EQ(shown.at(kPrimaryX + 300 + x, 500 + y),
+                      patternAt(kPrimaryX + 300, 500, 300 + x, 500 + y));
         }
     }
     // The hint is centred on the primary monitor only.
@@ -132,9 +136,9 @@ TEST_F(QtOverlayMonitorsTest, CoversBothMonitorsWithTheirFrozenPictures) {
 
 TEST_F(QtOverlayMonitorsTest, DragOnTheLeftMonitorGivesWhatItsTypedCoordinatesCapture) {
     platform::ScreenImage during;
-    const auto result = runWith({xdo("mousemove 300 200"), xdo("mousedown 1"),
-                                 xdo("mousemove 420 330"), xdo("mousemove 450 350"),
-                                 [&] { during = desktop(); }, xdo("mouseup 1")});
+    const auto result =
+        runWith({xdo("mousemove 300 200"), xdo("mousedown 1"), xdo("mousemove 420 330"),
+                 xdo("mousemove 450 350"), [&] { during = desktop(); }, xdo("mouseup 1")});
     ASSERT_TRUE(result);
     EXPECT_EQ(result->rect, (CaptureRect{-1620, 200, -1470, 350}));
     EXPECT_EQ(result->bmp, screen.capture(-1620, 200, 150, 150));
@@ -148,9 +152,9 @@ TEST_F(QtOverlayMonitorsTest, DragOnTheLeftMonitorGivesWhatItsTypedCoordinatesCa
 }
 
 TEST_F(QtOverlayMonitorsTest, DragStopsAtTheEdgeOfItsMonitor) {
-    const auto result = runWith({xdo("mousemove 1800 500"), xdo("mousedown 1"),
-                                 xdo("mousemove 2100 600"), xdo("mousemove 2200 650"),
-                                 xdo("mouseup 1")});
+    const auto result =
+        runWith({xdo("mousemove 1800 500"), xdo("mousedown 1"), xdo("mousemove 2100 600"),
+                 xdo("mousemove 2200 650"), xdo("mouseup 1")});
     ASSERT_TRUE(result);
     EXPECT_EQ(result->rect, (CaptureRect{-120, 500, 0, 650}));
     EXPECT_EQ(result->bmp, screen.capture(-120, 500, 120, 150));
@@ -175,9 +179,11 @@ TEST_F(QtOverlayMonitorsTest, ScreenListsTheMonitorsAndBlackensWhatNoneHolds) {
     const struct {
         int x, y;
         bool onMonitor;
-    } points[] = {{0, 0, true}, {99, 99, true}, {100, 0, false}, {0, 100, false}, {399, 299, false}};
+    } points[] = {
+        {0, 0, true}, {99, 99, true}, {100, 0, false}, {0, 100, false}, {399, 299, false}};
     for (const auto& p : points) {
-        const std::uint32_t want = p.onMonitor ? 0xff000000u | corner.colourAt(p.x, p.y) : 0xff000000u;
+        const std::uint32_t want =
+            p.onMonitor ? 0xff000000u | corner.colourAt(p.x, p.y) : 0xff000000u;
         EXPECT_EQ(cut.at(p.x, p.y), want) << p.x << "," << p.y;
         if (1500 + p.x < 1600) {
             EXPECT_EQ(all.at(1920 + 1500 + p.x, 800 + p.y), want) << p.x << "," << p.y;

@@ -67,8 +67,8 @@ protected:
 
     TempDir dir;
     AppState state{dir.path()};
-    FakeScreen screen{{{"HEADLESS-1", 0, 0, 1280, 720, true},
-                       {"HEADLESS-2", -1280, 0, 1280, 720, false}}};
+    FakeScreen screen{
+        {{"HEADLESS-1", 0, 0, 1280, 720, true}, {"HEADLESS-2", -1280, 0, 1280, 720, false}}};
     QtOverlay overlay;
     RegionSelector selector{state, screen, overlay};
 };

@@ -30,8 +30,8 @@ std::vector<int> OverlayScreens::match(const std::vector<platform::Monitor>& mon
             return !monitor.name.empty() && screen.name == QString::fromStdString(monitor.name);
         });
 
-    const auto primary = std::find_if(screens.begin(), screens.end(),
-                                      [](const Screen& s) { return s.primary; });
+    const auto primary =
+        std::find_if(screens.begin(), screens.end(), [](const Screen& s) { return s.primary; });
     const QPoint origin = primary == screens.end() ? QPoint() : primary->geometry.topLeft();
     for (std::size_t m = 0; m < monitors.size(); ++m)
         take(m, [&](const platform::Monitor& monitor, const Screen& screen) {

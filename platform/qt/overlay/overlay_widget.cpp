@@ -77,9 +77,10 @@ void OverlayWidget::paintEvent(QPaintEvent* event) {
     painter.scale(1 / ratio, 1 / ratio);
     painter.translate(-m_monitor.left, -m_monitor.top);
     const QRect local = event->rect();
-    const QRect area(OverlayScreens::toScreen(m_monitor, ratio, local.topLeft()),
-                     OverlayScreens::toScreen(m_monitor, ratio, QPointF(local.x() + local.width(),
-                                                                        local.y() + local.height())));
+    const QRect area(
+        OverlayScreens::toScreen(m_monitor, ratio, local.topLeft()),
+        OverlayScreens::toScreen(m_monitor, ratio,
+                                 QPointF(local.x() + local.width(), local.y() + local.height())));
     m_scene.paint(painter, area.adjusted(-1, -1, 1, 1));
 }
 

@@ -86,8 +86,7 @@ void QtOverlay::setMagnifierVisible(bool visible) {
 }
 
 void QtOverlay::updateMagnifier(int viewLeft, int viewTop, int sourceLeft, int sourceTop) {
-    if (m_scene)
-        m_scene->updateMagnifier(QPoint(viewLeft, viewTop), QPoint(sourceLeft, sourceTop));
+    if (m_scene) m_scene->updateMagnifier(QPoint(viewLeft, viewTop), QPoint(sourceLeft, sourceTop));
 }
 
 void QtOverlay::moveSource(int left, int top) {
