@@ -49,9 +49,6 @@ build_packages=(
 )
 run_packages=(fonts-noto-cjk at-spi2-core dbus xdg-utils tesseract-ocr-eng tesseract-ocr-chi-sim)
 test_packages=(nodejs xvfb xauth openbox xdotool wmctrl dbus-x11 x11-utils x11-xserver-utils xclip python3 python3-pyatspi python3-gi gir1.2-gtk-3.0 openssl python3-openpyxl imagemagick lintian desktop-file-utils appstream clang libclang-rt-14-dev)
-# Two monitors for the region selector: xrandr (above) on Xvfb, and a headless sway with Qt's
-# Wayland platform, grim reading its outputs back.
-test_packages+=(sway grim qt6-wayland)
 package_packages=(dpkg-dev imagemagick)
 
 want=("${build_packages[@]}" "${run_packages[@]}")
