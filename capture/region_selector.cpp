@@ -48,47 +48,75 @@ std::optional<RegionSelector::Result> RegionSelector::run(int kind) {
     m_state.selection = Selection{};
     m_state.selecting = false;
 
-    const platform::ScreenSize size = m_screen.size();
+    std::vector<platform::Monitor> monitors = m_screen.monitors();
     m_snapshot = m_screen.snapshot();
-    if (m_snapshot.empty() || size.width <= 0 || size.height <= 0) {
+    if (m_snapshot.empty()) {
         m_snapshot = {};
         return Result{};
     }
-    m_width = size.width;
-    m_height = size.height;
+    m_layout.emplace(std::move(monitors), m_snapshot);
 
     m_open = true;
     m_result.reset();
     {
         SelectionReset reset(m_state, m_open);
-        m_overlay.run(m_snapshot, *this);
+        m_overlay.run(m_snapshot, m_layout->monitors(), *this);
     }
     m_snapshot = {};
+    m_layout.reset();
     return std::move(m_result);
 }
 
 void RegionSelector::onOpened() {
-    m_overlay.showHint(kHint, hintLeft(m_width), kHintTop, kHintWidth, kHintHeight);
+    const platform::Monitor& primary = m_layout->primary();
+    m_overlay.showHint(kHint, primary.left + hintLeft(primary.width), primary.top + kHintTop,
+                       kHintWidth, kHintHeight);
     m_hintVisible = true;
-    // The source square waits in the bottom-left corner until the first move shows it.
+    // The source square waits in the primary monitor's bottom-left corner until the first
+    // move shows it.
+    m_magnifierMonitor = size_t(&primary - m_layout->monitors().data());
     m_sourceLeft = 0;
-    m_overlay.moveSource(m_sourceLeft, m_height - platform::Overlay::kSourceSize);
+    placeSource();
     m_magnifierVisible = false;
 }
 
+const platform::Monitor& RegionSelector::magnifierMonitor() const {
+    return m_layout->monitors()[m_magnifierMonitor];
+}
+
+void RegionSelector::placeSource() {
+    const platform::Monitor& m = magnifierMonitor();
+    m_overlay.moveSource(m.left + m_sourceLeft, m.top + m.height - platform::Overlay::kSourceSize);
+}
+
+void RegionSelector::follow(std::size_t monitor) {
+    if (monitor == m_magnifierMonitor) return;
+    m_magnifierMonitor = monitor;
+    m_sourceLeft = 0;
+    placeSource();
+}
+
 bool RegionSelector::overHint(int x, int y) const {
-    const int left = hintLeft(m_width);
-    return m_hintVisible && x >= left && x < left + kHintWidth && y >= kHintTop &&
-           y < kHintTop + kHintHeight;
+    const platform::Monitor& primary = m_layout->primary();
+    const int left = primary.left + hintLeft(primary.width);
+    const int top = primary.top + kHintTop;
+    return m_hintVisible && x >= left && x < left + kHintWidth && y >= top && y < top + kHintHeight;
 }
 
 bool RegionSelector::overSource(int x, int y) const {
     const int side = platform::Overlay::kSourceSize;
-    return m_magnifierVisible && x >= m_sourceLeft && x < m_sourceLeft + side &&
-           y >= m_height - side && y < m_height;
+    const platform::Monitor& m = magnifierMonitor();
+    const int left = m.left + m_sourceLeft;
+    const int bottom = m.top + m.height;
+    return m_magnifierVisible && x >= left && x < left + side && y >= bottom - side && y < bottom;
 }
 
 void RegionSelector::onMove(int x, int y) {
+    if (m_state.selecting) {
+        const MonitorPoint held = MonitorLayout::clamp(m_layout->monitors()[m_dragMonitor], x, y);
+        x = held.x;
+        y = held.y;
+    }
     // The label and the source square lie above the canvas: a pointer over them is theirs,
     // except during a drag, when the canvas keeps the pointer.
     if (!m_state.selecting) {
@@ -97,9 +125,10 @@ void RegionSelector::onMove(int x, int y) {
             m_hintVisible = false;
             return;
         }
+        follow(m_layout->at(x, y));
         if (overSource(x, y)) {
-            m_sourceLeft = Magnifier::hopSourceLeft(m_sourceLeft, m_width);
-            m_overlay.moveSource(m_sourceLeft, m_height - platform::Overlay::kSourceSize);
+            m_sourceLeft = Magnifier::hopSourceLeft(m_sourceLeft, magnifierMonitor().width);
+            placeSource();
             return;
         }
     }
@@ -114,13 +143,20 @@ void RegionSelector::onMove(int x, int y) {
 }
 
 void RegionSelector::updateMagnifier(int x, int y) {
-    const MagnifierPoint source = Magnifier::sourceOrigin(x, y);
-    const MagnifierPoint view =
-        Magnifier::placement(x, y, m_width, m_height, m_state.selecting, m_state.selection.x1);
-    m_overlay.updateMagnifier(view.x, view.y, source.x, source.y);
+    // Placed on the monitor under the pointer, by that monitor's own edges.
+    const platform::Monitor& m = magnifierMonitor();
+    const MagnifierPoint source = Magnifier::sourceOrigin(x - m.left, y - m.top);
+    const MagnifierPoint view = Magnifier::placement(
+        x - m.left, y - m.top, m.width, m.height, m_state.selecting, m_state.selection.x1 - m.left);
+    m_overlay.updateMagnifier(m.left + view.x, m.top + view.y, m.left + source.x, m.top + source.y);
 }
 
 void RegionSelector::onLeftPress(int x, int y) {
+    m_dragMonitor = m_layout->at(x, y);
+    follow(m_dragMonitor);
+    const MonitorPoint start = MonitorLayout::clamp(m_layout->monitors()[m_dragMonitor], x, y);
+    x = start.x;
+    y = start.y;
     if (m_hintVisible) {
         m_overlay.hideHint();
         m_hintVisible = false;
@@ -133,6 +169,9 @@ void RegionSelector::onLeftPress(int x, int y) {
 
 void RegionSelector::onLeftRelease(int x, int y) {
     if (!m_state.selecting) return;
+    const MonitorPoint end = MonitorLayout::clamp(m_layout->monitors()[m_dragMonitor], x, y);
+    x = end.x;
+    y = end.y;
     const CaptureRect rect = normalize(m_state.selection.x1, m_state.selection.y1, x, y);
     m_state.selection =
         Selection{.x1 = rect.left, .x2 = rect.right, .y1 = rect.top, .y2 = rect.bottom};
@@ -145,7 +184,8 @@ void RegionSelector::onLeftRelease(int x, int y) {
         Result result;
         result.rect = rect;
         // Cut from the frozen snapshot: the outline was only ever drawn over it.
-        result.bmp = BmpImage::encode(m_snapshot, rect.left, rect.top, rect.width(), rect.height());
+        result.bmp = BmpImage::encode(m_snapshot, rect.left - m_snapshot.left,
+                                      rect.top - m_snapshot.top, rect.width(), rect.height());
         m_result = std::move(result);
     }
     m_overlay.close();

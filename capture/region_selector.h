@@ -1,6 +1,8 @@
 #pragma once
-// The interactive capture: a modal full-screen overlay over a frozen snapshot of the
-// primary screen, on which the user drags out a rectangle with the left button. The
+// The interactive capture: a modal full-screen overlay over a frozen snapshot of every
+// monitor, on which the user drags out a rectangle with the left button, on one monitor
+// (the one where the button went down; the pointer is held to it). The hint sits on the
+// primary monitor, the magnifier on the monitor under the pointer. The
 // rectangle is cut from the snapshot (never from the live screen, and without the outline)
 // and handed back; starting the recognition and putting the main window back are the
 // caller's business. A right click or Esc cancels.
@@ -9,6 +11,7 @@
 #include "app/app_state.h"
 #include "text/text_tools.h"
 #include "capture/capture_rect.h"
+#include "capture/monitor_layout.h"
 #include "platform/overlay.h"
 #include "platform/screen.h"
 
@@ -37,7 +40,7 @@ public:
 
     // The rectangle between the drag's start and end point, whichever way it went.
     static CaptureRect normalize(int x1, int y1, int x, int y);
-    // Left edge of the hint label, centred on a screen of that width.
+    // Left edge of the hint label, centred on a monitor of that width (counted from its left).
     static int hintLeft(int screenWidth);
 
 private:
@@ -49,6 +52,11 @@ private:
     void onEscape() override;
 
     void updateMagnifier(int x, int y);
+    // Puts the magnifier's source square on that monitor, in its bottom-left corner, when
+    // the pointer has moved there from another one.
+    void follow(std::size_t monitor);
+    void placeSource();
+    const platform::Monitor& magnifierMonitor() const;
     bool overHint(int x, int y) const;
     bool overSource(int x, int y) const;
 
@@ -57,10 +65,12 @@ private:
     platform::Overlay& m_overlay;
     bool m_open = false;
     platform::ScreenImage m_snapshot;
-    int m_width = 0;
-    int m_height = 0;
+    std::optional<MonitorLayout> m_layout;
+    std::size_t m_magnifierMonitor = 0;
+    std::size_t m_dragMonitor = 0;
     bool m_hintVisible = false;
     bool m_magnifierVisible = false;
+    // Left edge of the source square, counted from its monitor's left edge.
     int m_sourceLeft = 0;
     std::optional<Result> m_result;
 };

@@ -1,16 +1,19 @@
 #pragma once
 // The full-screen overlay on which the user drags out a capture rectangle (backend:
-// platform/qt/overlay). It covers the primary screen with a frozen snapshot; every
-// coordinate is a physical screen pixel of the primary screen, as in a capture rectangle.
+// platform/qt/overlay). It covers every monitor with its part of a frozen snapshot of the
+// desktop; every coordinate is a screen coordinate of platform/screen.h (physical pixels,
+// origin at the primary monitor's top-left), as in a capture rectangle, on any monitor.
 // The logic decides everything; the overlay only draws what it is told and reports input.
 #include <string>
+#include <vector>
 
 #include "platform/screen.h"
 
 namespace platform {
 
 // Input while the overlay runs, on the user-interface thread. During a drag the pointer
-// stays with the overlay, so moves and the release may lie outside the screen.
+// stays with the monitor where the button went down, so moves and the release may lie
+// outside it, counted from that monitor.
 class OverlayEvents {
 public:
     virtual ~OverlayEvents() = default;
@@ -32,11 +35,13 @@ public:
 
     virtual ~Overlay() = default;
 
-    // Shows the overlay over the snapshot, modal and on top, with the cross pointer, no
-    // figures, the hint and the magnifier hidden; calls onOpened, delivers input to events
-    // and returns once close() was called (or the window system closed the overlay). Every
-    // other call does nothing unless the overlay is running.
-    virtual void run(const ScreenImage& snapshot, OverlayEvents& events) = 0;
+    // Shows the overlay over the snapshot, one window on each monitor showing that monitor's
+    // part, modal and on top, with the cross pointer, no figures, the hint and the magnifier
+    // hidden; calls onOpened, delivers input to events and returns once close() was called
+    // (or the window system closed the overlay). Every other call does nothing unless the
+    // overlay is running. Figures are drawn wherever they fall, on any monitor.
+    virtual void run(const ScreenImage& snapshot, const std::vector<Monitor>& monitors,
+                     OverlayEvents& events) = 0;
     virtual void close() = 0;
 
     // Removes the drawn figures; the snapshot stays.
@@ -51,7 +56,7 @@ public:
     // The magnifier: its source square and the view showing it magnified, together.
     virtual void setMagnifierVisible(bool visible) = 0;
     // Copies the kSourceSize block of the canvas (snapshot and outline; black beyond the
-    // screen) at (sourceLeft, sourceTop) into the source square, draws the red crosshair
+    // monitors) at (sourceLeft, sourceTop) into the source square, draws the red crosshair
     // over it and shows the result scaled to kViewSize in the view at (viewLeft, viewTop).
     virtual void updateMagnifier(int viewLeft, int viewTop, int sourceLeft, int sourceTop) = 0;
     // Where the source square sits (a kSourceSize square).

@@ -131,21 +131,36 @@ std::string PortalScreen::capture(int left, int top, int width, int height) {
     return bmpFile(cut(desktop.picture, rect));
 }
 
+std::vector<platform::Monitor> PortalScreen::monitors() {
+    std::vector<platform::Monitor> out;
+    const QScreen* primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    if (!primary) return out;
+    // The portal's picture holds the layout at the primary screen's scale; each output lies
+    // where its layout place falls in it, counted from the primary output's corner.
+    const qreal scale = primary->devicePixelRatio();
+    const QPoint origin = primary->geometry().topLeft();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        out.push_back({screen->name().toStdString(), int(std::lround((g.x() - origin.x()) * scale)),
+                       int(std::lround((g.y() - origin.y()) * scale)),
+                       int(std::lround(g.width() * scale)), int(std::lround(g.height() * scale)),
+                       screen == primary});
+    }
+    return out;
+}
+
 platform::ScreenImage PortalScreen::snapshot() {
     const Desktop desktop = take();
     if (desktop.picture.isNull()) return {};
-    QImage primary = cut(desktop.picture, desktop.primary);
-    // A screen at another scale than the picture's is shown at its own size.
-    const platform::ScreenSize want = size();
-    if (want.width > 0 && want.height > 0 && primary.size() != QSize(want.width, want.height))
-        primary = primary.scaled(want.width, want.height, Qt::IgnoreAspectRatio,
-                                 Qt::SmoothTransformation);
+    const QImage& picture = desktop.picture;
     platform::ScreenImage image;
-    image.width = primary.width();
-    image.height = primary.height();
+    image.width = picture.width();
+    image.height = picture.height();
+    image.left = -desktop.primary.left();
+    image.top = -desktop.primary.top();
     image.pixels.resize(std::size_t(image.width) * image.height);
     for (int y = 0; y < image.height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(primary.constScanLine(y));
+        const auto* row = reinterpret_cast<const std::uint32_t*>(picture.constScanLine(y));
         for (int x = 0; x < image.width; ++x)
             image.pixels[std::size_t(y) * image.width + x] = row[x] | 0xff000000u;
     }

@@ -26,6 +26,7 @@ public:
     explicit PortalScreen(int answerTimeoutMs = kAnswerTimeoutMs);
 
     platform::ScreenSize size() override;
+    std::vector<platform::Monitor> monitors() override;
     std::string capture(int left, int top, int width, int height) override;
     platform::ScreenImage snapshot() override;
     std::string lastFailure() override;

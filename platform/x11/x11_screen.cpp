@@ -137,7 +137,7 @@ bool X11Screen::usesSharedMemory() const {
     return m_shm != nullptr;
 }
 
-X11Screen::Layout X11Screen::layout() {
+X11Screen::Layout X11Screen::layout(bool names) {
     Layout result;
     xcb_get_geometry_cookie_t geometry = xcb_get_geometry(m_connection, m_root);
 #ifdef OZMIRA_HAVE_XCB_RANDR
@@ -147,33 +147,80 @@ X11Screen::Layout X11Screen::layout() {
     Reply<xcb_get_geometry_reply_t> root{xcb_get_geometry_reply(m_connection, geometry, nullptr)};
     if (root) result.root = {0, 0, root->width, root->height};
     result.primary = result.root;
+    // Root coordinates until the primary monitor is known.
+    std::vector<platform::Monitor> found;
 #ifdef OZMIRA_HAVE_XCB_RANDR
     if (monitors) {
         Reply<xcb_randr_get_monitors_reply_t> reply{
             xcb_randr_get_monitors_reply(m_connection, *monitors, nullptr)};
-        if (reply) {
-            // The primary monitor, or the first one where none is marked, as toolkits do.
-            std::optional<Geometry> chosen;
-            for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.value); it.rem;
-                 xcb_randr_monitor_info_next(&it)) {
-                const Geometry g{it.data->x, it.data->y, it.data->width, it.data->height};
-                if (it.data->primary) {
-                    chosen = g;
-                    break;
-                }
-                if (!chosen) chosen = g;
-            }
-            if (chosen && chosen->width > 0 && chosen->height > 0) result.primary = *chosen;
+        std::vector<xcb_get_atom_name_cookie_t> nameCookies;
+        auto it = xcb_randr_monitor_info_iterator_t{};
+        if (reply) it = xcb_randr_get_monitors_monitors_iterator(reply.value);
+        for (; it.rem; xcb_randr_monitor_info_next(&it)) {
+            if (it.data->width == 0 || it.data->height == 0) continue;
+            found.push_back({"", it.data->x, it.data->y, it.data->width, it.data->height,
+                             bool(it.data->primary)});
+            if (names) nameCookies.push_back(xcb_get_atom_name(m_connection, it.data->name));
+        }
+        for (std::size_t i = 0; i < nameCookies.size(); ++i) {
+            Reply<xcb_get_atom_name_reply_t> name{
+                xcb_get_atom_name_reply(m_connection, nameCookies[i], nullptr)};
+            if (name)
+                found[i].name.assign(xcb_get_atom_name_name(name.value),
+                                     std::size_t(xcb_get_atom_name_name_length(name.value)));
         }
     }
 #endif
+    if (found.empty()) found.push_back({"", 0, 0, result.root.width, result.root.height, true});
+    // The primary monitor, or the first one where none is marked, as toolkits do.
+    auto primary = std::find_if(found.begin(), found.end(), [](auto& m) { return m.primary; });
+    if (primary == found.end()) primary = found.begin();
+    for (platform::Monitor& m : found) m.primary = &m == &*primary;
+    result.primary = {primary->left, primary->top, primary->width, primary->height};
+    for (platform::Monitor& m : found) {
+        m.left -= result.primary.x;
+        m.top -= result.primary.y;
+    }
+    result.monitors = std::move(found);
     return result;
+}
+
+void X11Screen::blackOutsideMonitors(const Layout& l, int left, int top, int width, int height,
+                                     std::uint8_t* out, std::ptrdiff_t pitch, std::uint8_t fourth) {
+    const auto holds = [&](const platform::Monitor& m) {
+        return m.left <= left && m.top <= top && std::int64_t{left} + width <= m.left + m.width &&
+               std::int64_t{top} + height <= m.top + m.height;
+    };
+    // The usual rectangle lies on one monitor: nothing to do.
+    if (std::any_of(l.monitors.begin(), l.monitors.end(), holds)) return;
+    const std::uint8_t black[4] = {0, 0, 0, fourth};
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+    for (int row = 0; row < height; ++row) {
+        const std::int64_t y = std::int64_t{top} + row;
+        spans.clear();
+        for (const platform::Monitor& m : l.monitors)
+            if (y >= m.top && y < m.top + m.height) spans.emplace_back(m.left, m.left + m.width);
+        std::sort(spans.begin(), spans.end());
+        std::uint8_t* line = out + row * pitch;
+        std::int64_t x = left;
+        const std::int64_t end = std::int64_t{left} + width;
+        for (auto [from, to] : spans) {
+            for (; x < std::min(from, end); ++x) std::memcpy(line + (x - left) * 4, black, 4);
+            x = std::max(x, to);
+        }
+        for (; x < end; ++x) std::memcpy(line + (x - left) * 4, black, 4);
+    }
 }
 
 platform::ScreenSize X11Screen::size() {
     if (!m_connection) return {};
     const Layout l = layout();
     return {l.primary.width, l.primary.height};
+}
+
+std::vector<platform::Monitor> X11Screen::monitors() {
+    if (!m_connection) return {};
+    return layout(true).monitors;
 }
 
 std::string X11Screen::capture(int left, int top, int width, int height) {
@@ -184,21 +231,35 @@ std::string X11Screen::capture(int left, int top, int width, int height) {
     // The file keeps the bottom row first: start at the last row and walk backwards.
     auto* lastRow =
         reinterpret_cast<std::uint8_t*>(file.data()) + kBmpHeaderSize + stride * (height - 1);
-    if (!read(layout(), left, top, width, height, lastRow, -std::ptrdiff_t(stride), 0)) return {};
+    const Layout l = layout();
+    if (!read(l, left, top, width, height, lastRow, -std::ptrdiff_t(stride), 0)) return {};
+    blackOutsideMonitors(l, left, top, width, height, lastRow, -std::ptrdiff_t(stride), 0);
     return file;
 }
 
 platform::ScreenImage X11Screen::snapshot() {
     if (!m_connection) return {};
     const Layout l = layout();
-    if (!acceptable(l.primary.width, l.primary.height)) return {};
+    // The smallest rectangle that holds every monitor.
+    std::int64_t left = 0, top = 0, right = 0, bottom = 0;
+    for (const platform::Monitor& m : l.monitors) {
+        left = std::min<std::int64_t>(left, m.left);
+        top = std::min<std::int64_t>(top, m.top);
+        right = std::max<std::int64_t>(right, std::int64_t{m.left} + m.width);
+        bottom = std::max<std::int64_t>(bottom, std::int64_t{m.top} + m.height);
+    }
+    if (right - left > kMaxSide || bottom - top > kMaxSide) return {};
+    if (!acceptable(int(right - left), int(bottom - top))) return {};
     platform::ScreenImage image;
-    image.width = l.primary.width;
-    image.height = l.primary.height;
+    image.left = int(left);
+    image.top = int(top);
+    image.width = int(right - left);
+    image.height = int(bottom - top);
     image.pixels.assign(std::size_t(image.width) * image.height, 0xff000000u);
     auto* out = reinterpret_cast<std::uint8_t*>(image.pixels.data());
-    if (!read(l, 0, 0, image.width, image.height, out, std::ptrdiff_t(image.width) * 4, 0xff))
-        return {};
+    const std::ptrdiff_t pitch = std::ptrdiff_t(image.width) * 4;
+    if (!read(l, image.left, image.top, image.width, image.height, out, pitch, 0xff)) return {};
+    blackOutsideMonitors(l, image.left, image.top, image.width, image.height, out, pitch, 0xff);
     return image;
 }
 

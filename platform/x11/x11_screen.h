@@ -1,11 +1,13 @@
 #pragma once
 // The live screen of an X server, read over its own xcb connection. Only the requested
 // rectangle is transferred, through shared memory where the server offers it (MIT-SHM) and
-// with a plain GetImage otherwise. Coordinates are relative to the primary monitor (RandR);
-// a rectangle may reach onto other monitors, and what lies beyond the root window is black.
+// with a plain GetImage otherwise. Coordinates are relative to the primary monitor (RandR
+// 1.5 monitors, which the root window holds side by side); a rectangle may reach onto other
+// monitors, and what lies outside every monitor is black.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/screen.h"
 
@@ -29,6 +31,7 @@ public:
     bool usesSharedMemory() const;
 
     platform::ScreenSize size() override;
+    std::vector<platform::Monitor> monitors() override;
     std::string capture(int left, int top, int width, int height) override;
     platform::ScreenImage snapshot() override;
 
@@ -39,13 +42,18 @@ private:
     struct Layout {
         Geometry root;
         Geometry primary;
+        // Screen coordinates (the primary one at 0, 0); names only where asked for.
+        std::vector<platform::Monitor> monitors;
     };
 
     // How the server lays out images of the root window.
     struct Format;
     static Format rootFormat(const xcb_setup_t* setup, const xcb_screen_t* screen);
 
-    Layout layout();
+    Layout layout(bool names = false);
+    // Blackens what of the rectangle (screen coordinates, rows as for read) no monitor holds.
+    static void blackOutsideMonitors(const Layout& layout, int left, int top, int width, int height,
+                                     std::uint8_t* out, std::ptrdiff_t pitch, std::uint8_t fourth);
     // Writes the rectangle (primary-monitor coordinates) as rows of blue, green, red and
     // fourth into out: row y at top + y * pitch. Parts beyond the root window are left as
     // they are. False when the server's pixels cannot be read or converted.

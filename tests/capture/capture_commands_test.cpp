@@ -17,7 +17,8 @@ class ScriptedOverlay : public platform::Overlay {
 public:
     std::function<void(platform::OverlayEvents&)> script;
     int runs = 0;
-    void run(const platform::ScreenImage&, platform::OverlayEvents& events) override {
+    void run(const platform::ScreenImage&, const std::vector<platform::Monitor>&,
+             platform::OverlayEvents& events) override {
         ++runs;
         m_closed = false;
         if (script) script(events);

@@ -254,15 +254,17 @@ TEST(RegionSelectorUnreadableTest, UnreadableScreenGivesAnEmptyCaptureWithoutAnO
     EXPECT_FALSE(selector.isOpen());
 }
 
-TEST_F(RegionSelectorTest, ReleaseBeyondTheScreenIsBlackThere) {
-    const auto result = play({FakeOverlay::press(kW - 10, 20), FakeOverlay::release(kW + 10, 40)});
+TEST_F(RegionSelectorTest, DragBeyondTheScreenStopsAtItsEdge) {
+    std::vector<FakeOverlay::Outline> outlines;
+    overlay.afterStep = [&] {
+        if (overlay.outline) outlines.push_back(*overlay.outline);
+    };
+    const auto result = play({FakeOverlay::press(kW - 10, 20), FakeOverlay::move(kW + 10, 45),
+                              FakeOverlay::release(kW + 10, kH + 40)});
     ASSERT_TRUE(result);
-    EXPECT_EQ(result->rect, (CaptureRect{kW - 10, 20, kW + 10, 40}));
-    platform::ScreenImage image;
-    ASSERT_TRUE(BmpImage::decode(result->bmp, image));
-    EXPECT_EQ(image.at(9, 0), FakeScreen::colourAt(kW - 1, 20));
-    EXPECT_EQ(image.at(10, 0), 0xff000000u);
-    EXPECT_EQ(image.at(19, 19), 0xff000000u);
+    EXPECT_EQ(result->rect, (CaptureRect{kW - 10, 20, kW, kH}));
+    EXPECT_EQ(outlines, (std::vector<FakeOverlay::Outline>{{kW - 10, 20, kW, 45}}));
+    EXPECT_EQ(result->bmp, BmpImage::encode(screen.snapshot(), kW - 10, 20, 10, kH - 20));
 }
 
 // --- The overlay's furniture ---------------------------------------------------------

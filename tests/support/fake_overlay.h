@@ -47,10 +47,12 @@ public:
     // Called after every step with the state the overlay is in.
     std::function<void()> afterStep;
 
-    void run(const platform::ScreenImage& snapshot, platform::OverlayEvents& events) override {
+    void run(const platform::ScreenImage& snapshot, const std::vector<platform::Monitor>& shown,
+             platform::OverlayEvents& events) override {
         ++runs;
         open = true;
         snapshotSize = {snapshot.width, snapshot.height};
+        monitors = shown;
         events.onOpened();
         for (size_t i = 0; i < script.size() && open; ++i) {
             script[i](events);
@@ -95,6 +97,7 @@ public:
     int runs = 0;
     bool open = false;
     Point snapshotSize;
+    std::vector<platform::Monitor> monitors;
     std::vector<std::string> log;
     std::optional<Outline> outline;
     std::optional<Hint> hint;

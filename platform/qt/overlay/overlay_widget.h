@@ -1,38 +1,33 @@
 #pragma once
-// The full-screen window of the region selector. It paints in physical pixels, whatever
-// the device pixel ratio, so that one pixel of the snapshot is one pixel of the screen and
-// the coordinates it reports are those of a capture rectangle.
-#include <QImage>
+// One full-screen window of the region selector, on one monitor. It paints its monitor's part
+// of the scene in physical pixels, whatever the device pixel ratio, so that one pixel of the
+// snapshot is one pixel of the screen, and reports input in screen coordinates, those of a
+// capture rectangle.
 #include <QMouseEvent>
-#include <QPoint>
-#include <QRect>
-#include <QString>
 #include <QWidget>
 #include <functional>
-#include <optional>
 
 #include "platform/overlay.h"
+#include "platform/qt/overlay/overlay_scene.h"
+
+class QScreen;
 
 class OverlayWidget : public QWidget {
 public:
-    // The snapshot must outlive the widget: its pixels are shown without a copy.
-    OverlayWidget(const platform::ScreenImage& snapshot, platform::OverlayEvents& events);
+    // A window with a parent is a window of its own, kept with the parent (the first
+    // monitor's window, which alone is modal, so the others stay usable).
+    OverlayWidget(const OverlayScene& scene, const platform::Monitor& monitor,
+                  platform::OverlayEvents& events, QWidget* parent = nullptr);
 
     // Called once when the window goes away, whoever closed it.
     std::function<void()> onClosed;
 
-    // Covers the primary screen and takes the keyboard.
-    void open();
+    // Covers the screen; the window that takes the keyboard also gets the focus.
+    void open(QScreen* screen, bool takeKeyboard);
     // Hides the window without reporting input any more.
     void dismiss();
-
-    void clearFigures();
-    void setOutline(QPoint from, QPoint to);
-    void showHint(const QString& text, const QRect& rect);
-    void hideHint();
-    void setMagnifierVisible(bool visible);
-    void updateMagnifier(QPoint viewAt, QPoint sourceAt);
-    void moveSource(QPoint at);
+    // Schedules a repaint of what of a screen rectangle lies on this window.
+    void dirty(const QRect& screenRect);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,26 +36,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void pressed(const QMouseEvent& event);
-    void released(const QMouseEvent& event);
-    void moved(const QMouseEvent& event);
-    QPoint physical(QPointF logical) const;
-    // Schedules a repaint of a rectangle given in physical pixels.
-    void dirty(const QRect& physicalRect);
-    QRect outlineBounds() const;
-    QRect viewRect() const;
-    QRect sourceRect() const;
-    void drawOutline(QPainter& painter) const;
+    QPoint toScreen(const QMouseEvent& event) const;
     void finish();
 
-    QImage m_snapshot;
+    const OverlayScene& m_scene;
+    platform::Monitor m_monitor;
     platform::OverlayEvents& m_events;
     bool m_active = false;
-    std::optional<std::pair<QPoint, QPoint>> m_outline;
-    std::optional<std::pair<QString, QRect>> m_hint;
-    bool m_magnifierVisible = false;
-    QPoint m_viewAt;
-    QPoint m_sourceAt;
-    QImage m_source;
-    QImage m_view;
+    bool m_keyboard = false;
 };

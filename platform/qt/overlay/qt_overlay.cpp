@@ -1,53 +1,94 @@
 #include "platform/qt/overlay/qt_overlay.h"
 
 #include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
 
+#include "platform/qt/overlay/overlay_scene.h"
+#include "platform/qt/overlay/overlay_screens.h"
 #include "platform/qt/overlay/overlay_widget.h"
 
-void QtOverlay::run(const platform::ScreenImage& snapshot, platform::OverlayEvents& events) {
-    if (m_widget) return;
-    OverlayWidget widget(snapshot, events);
+namespace {
+
+std::vector<OverlayScreens::Screen> describe(const QList<QScreen*>& screens) {
+    std::vector<OverlayScreens::Screen> out;
+    for (QScreen* s : screens)
+        out.push_back({s->name(), s->geometry(), s->devicePixelRatio(),
+                       s == QGuiApplication::primaryScreen()});
+    return out;
+}
+
+}  // namespace
+
+void QtOverlay::run(const platform::ScreenImage& snapshot,
+                    const std::vector<platform::Monitor>& monitors,
+                    platform::OverlayEvents& events) {
+    if (m_scene) return;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const std::vector<int> shown = OverlayScreens::match(monitors, describe(screens));
+    // The primary monitor's window comes first: it is the modal one and takes the keyboard.
+    std::vector<std::size_t> order;
+    for (std::size_t m = 0; m < monitors.size(); ++m)
+        if (shown[m] >= 0) order.insert(monitors[m].primary ? order.begin() : order.end(), m);
+    if (order.empty()) return;
+
+    OverlayScene scene(snapshot);
+    std::unique_ptr<OverlayWidget> first;
     QEventLoop loop;
     bool closed = false;
-    widget.onClosed = [&] {
-        closed = true;
-        loop.quit();
+    for (std::size_t m : order) {
+        auto* widget = new OverlayWidget(scene, monitors[m], events, first.get());
+        if (!first) first.reset(widget);
+        widget->onClosed = [&] {
+            closed = true;
+            loop.quit();
+        };
+        m_widgets.push_back(widget);
+    }
+    scene.onDirty = [this](const QRect& rect) {
+        for (OverlayWidget* widget : m_widgets) widget->dirty(rect);
     };
-    m_widget = &widget;
-    widget.open();
+    m_scene = &scene;
+    events.onOpened();
+    for (std::size_t i = 0; i < order.size() && !closed; ++i)
+        m_widgets[i]->open(screens[shown[order[i]]], i == 0);
     if (!closed) loop.exec(QEventLoop::DialogExec);
-    m_widget = nullptr;
+    for (OverlayWidget* widget : m_widgets) {
+        widget->onClosed = nullptr;
+        widget->dismiss();
+    }
+    m_scene = nullptr;
+    m_widgets.clear();
 }
 
 void QtOverlay::close() {
-    if (m_widget) m_widget->dismiss();
+    for (OverlayWidget* widget : m_widgets) widget->dismiss();
 }
 
 void QtOverlay::clearFigures() {
-    if (m_widget) m_widget->clearFigures();
+    if (m_scene) m_scene->clearFigures();
 }
 
 void QtOverlay::drawOutline(int x1, int y1, int x2, int y2) {
-    if (m_widget) m_widget->setOutline(QPoint(x1, y1), QPoint(x2, y2));
+    if (m_scene) m_scene->setOutline(QPoint(x1, y1), QPoint(x2, y2));
 }
 
 void QtOverlay::showHint(const std::string& text, int left, int top, int width, int height) {
-    if (m_widget) m_widget->showHint(QString::fromStdString(text), QRect(left, top, width, height));
+    if (m_scene) m_scene->showHint(QString::fromStdString(text), QRect(left, top, width, height));
 }
 
 void QtOverlay::hideHint() {
-    if (m_widget) m_widget->hideHint();
+    if (m_scene) m_scene->hideHint();
 }
 
 void QtOverlay::setMagnifierVisible(bool visible) {
-    if (m_widget) m_widget->setMagnifierVisible(visible);
+    if (m_scene) m_scene->setMagnifierVisible(visible);
 }
 
 void QtOverlay::updateMagnifier(int viewLeft, int viewTop, int sourceLeft, int sourceTop) {
-    if (m_widget)
-        m_widget->updateMagnifier(QPoint(viewLeft, viewTop), QPoint(sourceLeft, sourceTop));
+    if (m_scene) m_scene->updateMagnifier(QPoint(viewLeft, viewTop), QPoint(sourceLeft, sourceTop));
 }
 
 void QtOverlay::moveSource(int left, int top) {
-    if (m_widget) m_widget->moveSource(QPoint(left, top));
+    if (m_scene) m_scene->moveSource(QPoint(left, top));
 }

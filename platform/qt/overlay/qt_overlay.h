@@ -1,9 +1,14 @@
 #pragma once
-// The region selector's overlay as a Qt window: frameless, full screen on the primary
-// screen, on top and application-modal, run in a local event loop until it closes.
-// Create and use it on the user-interface thread, after the QApplication.
+// The region selector's overlay as Qt windows: one frameless, full-screen window on each
+// monitor, on top, the first one application-modal and the rest kept with it, run in a local
+// event loop until it closes. Create and use it on the user-interface thread, after the
+// QApplication.
+#include <memory>
+#include <vector>
+
 #include "platform/overlay.h"
 
+class OverlayScene;
 class OverlayWidget;
 
 class QtOverlay : public platform::Overlay {
@@ -13,7 +18,8 @@ public:
     QtOverlay(const QtOverlay&) = delete;
     QtOverlay& operator=(const QtOverlay&) = delete;
 
-    void run(const platform::ScreenImage& snapshot, platform::OverlayEvents& events) override;
+    void run(const platform::ScreenImage& snapshot, const std::vector<platform::Monitor>& monitors,
+             platform::OverlayEvents& events) override;
     void close() override;
     void clearFigures() override;
     void drawOutline(int x1, int y1, int x2, int y2) override;
@@ -24,6 +30,8 @@ public:
     void moveSource(int left, int top) override;
 
 private:
-    // The window of the run under way; null between runs, when every call does nothing.
-    OverlayWidget* m_widget = nullptr;
+    // The scene and windows of the run under way; empty between runs, when every call does
+    // nothing.
+    OverlayScene* m_scene = nullptr;
+    std::vector<OverlayWidget*> m_widgets;
 };
