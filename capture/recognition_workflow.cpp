@@ -90,7 +90,10 @@ void RecognitionWorkflow::start(int kind) {
         std::lock_guard<std::mutex> lock(m_lastMutex);
         m_last = job.stopped;
     }
-    std::thread([this, job] { run(job); }).detach();
+    std::thread([this, job] {
+        run(job);
+        if (m_afterRun) m_afterRun();
+    }).detach();
 }
 
 void RecognitionWorkflow::stopLast() {

@@ -44,6 +44,9 @@ public:
     void start(int kind);
     // Stops the worker started last, if it still runs; never waits for it.
     void stopLast();
+    // Runs on the worker once its run has ended, whatever the outcome: where the process
+    // gives the memory the run freed back to the system.
+    void setAfterRun(std::function<void()> afterRun) { m_afterRun = std::move(afterRun); }
     // The engine of the offline kind (5); without one that kind reports a failure.
     void setOfflineRecognizer(OfflineRecognizer* offline) { m_offline = offline; }
 
@@ -65,5 +68,6 @@ private:
     ResultsTable m_table;
     std::mutex m_lastMutex;
     std::shared_ptr<std::atomic<bool>> m_last;
+    std::function<void()> m_afterRun;
     UiRunner m_runOnUi = [](const std::function<void()>& group) { group(); };
 };
