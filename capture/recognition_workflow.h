@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "app/app_state.h"
 #include "app/results_table.h"
@@ -21,6 +22,8 @@ struct RecognitionJob {
     int kind = 0;
     std::shared_ptr<const Bytes> image;
     ServiceSnapshot service;
+    // The request's language field, when it was read as the worker started.
+    std::optional<Text> languageCode;
     std::shared_ptr<std::atomic<bool>> stopped = std::make_shared<std::atomic<bool>>(false);
 };
 
