@@ -81,8 +81,9 @@ bool wanted(int argc, char** argv, const std::string& part) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::cout << "usage: ozmira_bench [capture] [encode] [https] [xlsx] [profile] [ocr] [path]\n"
-                     "Runs the named parts (all without arguments) and prints Markdown.\n";
+        std::cout
+            << "usage: ozmira_bench [capture] [encode] [https] [xlsx] [profile] [ocr] [path]\n"
+               "Runs the named parts (all without arguments) and prints Markdown.\n";
         return 0;
     }
     BenchReport report;

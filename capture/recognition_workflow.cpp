@@ -28,9 +28,8 @@ int RecognitionWorkflow::run(const RecognitionJob& job) {
         return 0;
     }
     JsonDocument json;
-    json.Parse(job.languageCode
-                   ? m_ocr.Recognize(jpeg, job.kind, job.service, *job.languageCode)
-                   : m_ocr.Recognize(jpeg, job.kind, job.service));
+    json.Parse(job.languageCode ? m_ocr.Recognize(jpeg, job.kind, job.service, *job.languageCode)
+                                : m_ocr.Recognize(jpeg, job.kind, job.service));
     if (stopped(job)) return 0;
     // No reply at all, or a reply without "words_result", is a failed recognition: what the
     // user had in the window, the clipboard and the target fields stays.

@@ -1,8 +1,6 @@
 #include "platform/qt/form_window.h"
 
 #include <QCheckBox>
-
-#include <algorithm>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QWindow>
@@ -17,6 +15,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/control_names.h"
 #include "app/layout.h"
@@ -222,7 +221,7 @@ void FormWindow::waitUntilHidden(int timeoutMs) {
         ScreenSettle::waitFor(gone, left());
     }
     // The windows beneath repaint, and a minimize animation may still be playing.
-    settle.waitUntilQuiet(kSettleQuietMs, left());
+    settle.waitUntilQuiet(kSettleQuietMs, std::min(left(), kSettleLimitMs));
 }
 
 void FormWindow::suspendRedraw() {

@@ -1,9 +1,9 @@
 #include "capture/recognition_workflow.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 #include <chrono>
 #include <future>
-#include <atomic>
 
 #include <condition_variable>
 #include <thread>

@@ -7,8 +7,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <future>
+#include <mutex>
 #include <thread>
 
 #include "app/control_names.h"
