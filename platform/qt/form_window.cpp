@@ -221,7 +221,7 @@ void FormWindow::waitUntilHidden(int timeoutMs) {
         ScreenSettle::waitFor(gone, left());
     }
     // The windows beneath repaint, and a minimize animation may still be playing.
-    settle.waitUntilQuiet(kSettleQuietMs, std::min(left(), kSettleLimitMs));
+    settle.waitUntilQuiet(kSettleQuietMs, left());
 }
 
 void FormWindow::suspendRedraw() {

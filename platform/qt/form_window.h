@@ -35,8 +35,6 @@ public:
     static constexpr int kMinimizeGraceMs = 250;
     // The screen counts as redrawn once it has not changed for this long.
     static constexpr int kSettleQuietMs = 25;
-    // A screen that never stops changing (a video beneath) is captured after this long.
-    static constexpr int kSettleLimitMs = 300;
     void suspendRedraw();
     void resumeRedraw();
     void messageBox(const QString& text, const QString& title);
