@@ -20,6 +20,7 @@
 #include "bench_report.h"
 #include "capture/bmp_image.h"
 #include "capture_bench.h"
+#include "capture_path_bench.h"
 #include "encode_bench.h"
 #include "https_bench.h"
 #include "ocr_bench.h"
@@ -80,7 +81,7 @@ bool wanted(int argc, char** argv, const std::string& part) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::cout << "usage: ozmira_bench [capture] [encode] [https] [xlsx] [profile] [ocr]\n"
+        std::cout << "usage: ozmira_bench [capture] [encode] [https] [xlsx] [profile] [ocr] [path]\n"
                      "       ozmira_bench ocr-cer | ocr-speed\n"
                      "Runs the named parts (all without arguments) and prints Markdown.\n"
                      "ocr-cer: only the offline error rate of the program's recognition;\n"
@@ -112,6 +113,15 @@ int main(int argc, char** argv) {
     if (wanted(argc, argv, "ocr")) OcrBench(report).run();
     if (argc > 1 && wanted(argc, argv, "ocr-cer")) OcrBench(report).run(OcrBench::Part::ErrorRate);
     if (argc > 1 && wanted(argc, argv, "ocr-speed")) OcrBench(report).run(OcrBench::Part::Speed);
+    if (wanted(argc, argv, "path")) {
+        // The program's own window and overlay: only where there is a display to show them.
+        if (std::getenv("DISPLAY")) {
+            QApplication app(argc, argv);
+            CapturePathBench(report).run();
+        } else {
+            report.skip("Capture path", "no X display (DISPLAY is not set)");
+        }
+    }
 
     report.heading(machine() + " Load average (1 min): " + loadBefore + " at the start, " +
                    loadAverage() + " at the end.");

@@ -100,9 +100,10 @@ void CaptureCommands::StartCapture(int kind, const Text& coordinateText) {
 
 void CaptureCommands::interactiveCapture(int kind) {
     m_state.pendingKind = kind;
-    const auto result = m_selector.run(kind);
+    auto result = m_selector.run(kind);
     if (result && !refusedByDesktop(result->bmp)) {
-        m_state.capturedImage = std::make_shared<const Bytes>(result->bmp);
+        // Moved, not copied: a whole-screen cut is megabytes.
+        m_state.capturedImage = std::make_shared<const Bytes>(std::move(result->bmp));
         m_recognition.stopLast();
         m_recognition.start(m_state.pendingKind);
         showPreview();

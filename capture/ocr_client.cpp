@@ -93,9 +93,18 @@ Text OcrClient::languageCode() {
     return m_state.languageCodes[index];
 }
 
+Text OcrClient::languageCodeFor(int kind) {
+    return (kind == 1 || kind == 2) ? languageCode() : Text();
+}
+
 Text OcrClient::Recognize(const Bytes& image, int kind, const ServiceSnapshot& service) {
     if (kind < 1 || kind > 12) return Text();
-    const Text code = (kind == 1 || kind == 2) ? languageCode() : Text();
+    return Recognize(image, kind, service, languageCodeFor(kind));
+}
+
+Text OcrClient::Recognize(const Bytes& image, int kind, const ServiceSnapshot& service,
+                          const Text& code) {
+    if (kind < 1 || kind > 12) return Text();
     Text body = bodyPrefix(kind, service.accessToken, code);
     body += "image=";
     body += Base64::EncodeUrlEncoded(image);

@@ -43,6 +43,13 @@ public:
     // worker started, so a token step in between cannot change them half-way.
     Text Recognize(const Bytes& image, int kind, const ServiceSnapshot& service);
     Text Recognize(const Bytes& image, int kind);
+    // The same with the language field read before (languageCodeFor), so a worker need not
+    // wait for the window to read it.
+    Text Recognize(const Bytes& image, int kind, const ServiceSnapshot& service,
+                   const Text& languageCode);
+    // The language field of a kind's request: the choice in 组合框文字 for kinds 1 and 2,
+    // empty for the others. Reads the window.
+    Text languageCodeFor(int kind);
 
     // The addresses of every kind for a token (element k-1 belongs to kind k).
     static std::array<Text, 12> buildEndpoints(const ServicePieces& pieces, const Text& token,

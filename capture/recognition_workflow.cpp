@@ -28,7 +28,8 @@ int RecognitionWorkflow::run(const RecognitionJob& job) {
         return 0;
     }
     JsonDocument json;
-    json.Parse(m_ocr.Recognize(jpeg, job.kind, job.service));
+    json.Parse(job.languageCode ? m_ocr.Recognize(jpeg, job.kind, job.service, *job.languageCode)
+                                : m_ocr.Recognize(jpeg, job.kind, job.service));
     if (stopped(job)) return 0;
     // No reply at all, or a reply without "words_result", is a failed recognition: what the
     // user had in the window, the clipboard and the target fields stays.
@@ -86,11 +87,18 @@ void RecognitionWorkflow::start(int kind) {
     job.kind = kind;
     job.image = m_state.capturedImage;
     job.service = m_state.snapshotService();
+    // Read here, on the user-interface thread: the worker then never waits for a window
+    // that is busy coming back and repainting after the capture.
+    if (job.kind != static_cast<int>(RecognitionKind::Offline))
+        job.languageCode = m_ocr.languageCodeFor(kind);
     {
         std::lock_guard<std::mutex> lock(m_lastMutex);
         m_last = job.stopped;
     }
-    std::thread([this, job] { run(job); }).detach();
+    std::thread([this, job] {
+        run(job);
+        if (m_afterRun) m_afterRun();
+    }).detach();
 }
 
 void RecognitionWorkflow::stopLast() {

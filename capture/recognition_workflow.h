@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "app/app_state.h"
 #include "app/results_table.h"
@@ -21,6 +22,8 @@ struct RecognitionJob {
     int kind = 0;
     std::shared_ptr<const Bytes> image;
     ServiceSnapshot service;
+    // The request's language field, when it was read as the worker started.
+    std::optional<Text> languageCode;
     std::shared_ptr<std::atomic<bool>> stopped = std::make_shared<std::atomic<bool>>(false);
 };
 
@@ -44,6 +47,9 @@ public:
     void start(int kind);
     // Stops the worker started last, if it still runs; never waits for it.
     void stopLast();
+    // Runs on the worker once its run has ended, whatever the outcome: where the process
+    // gives the memory the run freed back to the system.
+    void setAfterRun(std::function<void()> afterRun) { m_afterRun = std::move(afterRun); }
     // The engine of the offline kind (5); without one that kind reports a failure.
     void setOfflineRecognizer(OfflineRecognizer* offline) { m_offline = offline; }
 
@@ -65,5 +71,6 @@ private:
     ResultsTable m_table;
     std::mutex m_lastMutex;
     std::shared_ptr<std::atomic<bool>> m_last;
+    std::function<void()> m_afterRun;
     UiRunner m_runOnUi = [](const std::function<void()>& group) { group(); };
 };

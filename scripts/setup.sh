@@ -42,7 +42,7 @@ build_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins
   libcurl4-openssl-dev ca-certificates nlohmann-json3-dev
-  libatspi2.0-dev libx11-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxtst-dev
+  libatspi2.0-dev libx11-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxcb-damage0-dev libxtst-dev
   libzip-dev libpugixml-dev libturbojpeg0-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libwayland-dev
   libtesseract-dev libleptonica-dev

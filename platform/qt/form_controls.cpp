@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTextCursor>
 
+#include "platform/qt/capture_preview.h"
 #include "platform/qt/control_builder.h"
 #include "platform/qt/grid_view.h"
 #include "platform/qt/html_view.h"
@@ -238,14 +240,11 @@ void FormControls::setStatusText(const std::string& control, int part, const std
 void FormControls::setPicture(const std::string& control, const std::string& imageBytes) {
     auto* picture = as<QLabel>(control, Kind::PictureBox);
     if (!picture) return;
-    QPixmap pixmap;
-    if (!imageBytes.empty())
-        pixmap.loadFromData(reinterpret_cast<const uchar*>(imageBytes.data()),
-                            static_cast<uint>(imageBytes.size()));
-    if (pixmap.isNull())
+    QImage image = CapturePreview::make(imageBytes, picture->size());
+    if (image.isNull())
         picture->clear();
     else
-        picture->setPixmap(pixmap);
+        picture->setPixmap(QPixmap::fromImage(std::move(image)));
 }
 
 void FormControls::navigate(const std::string& control, const std::string& address) {

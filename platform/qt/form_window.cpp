@@ -15,12 +15,14 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/control_names.h"
 #include "app/layout.h"
 #include "platform/qt/control_builder.h"
 #include "platform/qt/grid_view.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/screen_settle.h"
 #include "platform/qt/tab_control.h"
 #include "platform/qt/virtual_keys.h"
 
@@ -204,15 +206,22 @@ void FormWindow::bringToFront() {
 void FormWindow::waitUntilHidden(int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
-    QWindow* handle = windowHandle();
-    while (timer.elapsed() < timeoutMs && handle && handle->isExposed())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    // Window managers animate the minimize after the window is gone; the capture must not
-    // catch the animation either.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < kMinimizeSettleMs && timer.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // Watching starts now: whatever the screen still redraws from here on is waited for.
+    ScreenSettle settle;
+    auto left = [&] { return std::max(0, timeoutMs - int(timer.elapsed())); };
+    auto gone = [this] {
+        QWindow* handle = windowHandle();
+        return !handle || !handle->isExposed();
+    };
+    // Without a window manager nobody minimizes: the window takes itself off the screen.
+    if (!ScreenSettle::windowManagerPresent()) hide();
+    if (!ScreenSettle::waitFor(gone, std::min(left(), kMinimizeGraceMs))) {
+        // A window manager that does not minimize: the same.
+        hide();
+        ScreenSettle::waitFor(gone, left());
+    }
+    // The windows beneath repaint, and a minimize animation may still be playing.
+    settle.waitUntilQuiet(kSettleQuietMs, left());
 }
 
 void FormWindow::suspendRedraw() {

@@ -27,9 +27,14 @@ public:
     platform::WindowState state() const;
     void setState(platform::WindowState state);
     void bringToFront();
-    // Handles events until the window is off the screen and its minimize animation is over.
+    // Handles events until the window is off the screen and the screen beneath has been
+    // redrawn (a minimize animation included); hides the window itself where no window
+    // manager minimizes it.
     void waitUntilHidden(int timeoutMs);
-    static constexpr int kMinimizeSettleMs = 300;
+    // How long a window manager may take to start minimizing before the window hides itself.
+    static constexpr int kMinimizeGraceMs = 250;
+    // The screen counts as redrawn once it has not changed for this long.
+    static constexpr int kSettleQuietMs = 25;
     void suspendRedraw();
     void resumeRedraw();
     void messageBox(const QString& text, const QString& title);

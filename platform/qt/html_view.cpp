@@ -1,6 +1,7 @@
 #include "platform/qt/html_view.h"
 
 #include <QBuffer>
+#include <QEvent>
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
@@ -118,6 +119,7 @@ void HtmlView::show(const QByteArray& body) {
             m_picture->setMovie(m_movie);
             m_movie->start();
             m_content = Content::Animation;
+            updateAnimation();
         } else {
             m_picture->setPixmap(QPixmap::fromImage(reader.read()));
             m_content = Content::Picture;
@@ -130,4 +132,74 @@ void HtmlView::show(const QByteArray& body) {
     m_browser->setHtml(decoder.decode(body));
     setCurrentWidget(m_browser);
     m_content = Content::Page;
+}
+
+bool HtmlView::coveredBySibling() const {
+    const QWidget* parent = parentWidget();
+    if (!parent) return false;
+    // Later children are painted over earlier ones.
+    bool above = false;
+    for (const QObject* child : parent->children()) {
+        if (child == this) {
+            above = true;
+            continue;
+        }
+        const auto* sibling = qobject_cast<const QWidget*>(child);
+        if (above && sibling && !sibling->isHidden() && !sibling->isWindow() &&
+            sibling->geometry().contains(geometry()))
+            return true;
+    }
+    return false;
+}
+
+bool HtmlView::onScreen() const {
+    const QWidget* top = window();
+    return isVisible() && !top->isMinimized() && !coveredBySibling();
+}
+
+void HtmlView::updateAnimation() {
+    if (!m_movie) return;
+    // Every frame of a running movie is a timer wake-up; nobody sees the frames meanwhile.
+    const bool run = onScreen();
+    if (run && m_movie->state() == QMovie::Paused)
+        m_movie->setPaused(false);
+    else if (!run && m_movie->state() == QMovie::Running)
+        m_movie->setPaused(true);
+}
+
+void HtmlView::watchNeighbours() {
+    if (m_watching) return;
+    m_watching = true;
+    window()->installEventFilter(this);
+    if (QWidget* parent = parentWidget()) {
+        // The view itself too: its own move or resize may uncover it.
+        for (QObject* child : parent->children())
+            if (child->isWidgetType()) child->installEventFilter(this);
+    }
+}
+
+void HtmlView::showEvent(QShowEvent* event) {
+    QStackedWidget::showEvent(event);
+    watchNeighbours();
+    updateAnimation();
+}
+
+void HtmlView::hideEvent(QHideEvent* event) {
+    QStackedWidget::hideEvent(event);
+    updateAnimation();
+}
+
+bool HtmlView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::WindowStateChange:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Move:
+        case QEvent::Resize:
+            updateAnimation();
+            break;
+        default:
+            break;
+    }
+    return QStackedWidget::eventFilter(watched, event);
 }

@@ -31,10 +31,17 @@ public:
     QLabel* pictureLabel() const { return m_picture; }
     QTextBrowser* browser() const { return m_browser; }
     QMovie* movie() const { return m_movie; }
+    // True when the view can be seen on the screen.
+    bool onScreen() const;
 
 signals:
     // After the content of the latest address has been shown, or has failed to arrive.
     void settled();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Lifetime {
@@ -47,6 +54,10 @@ private:
     void arrive(unsigned generation, const QByteArray& body);
     void show(const QByteArray& body);
     static QByteArray readLocal(const QString& address);
+    bool coveredBySibling() const;
+    // Runs or pauses the animation as onScreen says.
+    void updateAnimation();
+    void watchNeighbours();
 
     QLabel* m_picture;
     QTextBrowser* m_browser;
@@ -54,6 +65,7 @@ private:
     Content m_content = Content::Nothing;
     QString m_address;
     unsigned m_generation = 0;
+    bool m_watching = false;
     std::shared_ptr<const Fetcher> m_fetcher;
     std::shared_ptr<Lifetime> m_lifetime;
 };

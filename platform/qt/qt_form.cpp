@@ -163,6 +163,14 @@ std::string QtForm::statusText(const std::string& control, int part) {
 }
 
 void QtForm::setStatusText(const std::string& control, int part, const std::string& text) {
+    // A worker reports progress without waiting for the user-interface thread, which may be
+    // busy with the capture's preview; later calls queue behind it, so the order holds.
+    if (!m_gate->onUiThread()) {
+        m_gate->post([this, control, part, text] {
+            if (!m_window->isClosed()) m_controls->setStatusText(control, part, text);
+        });
+        return;
+    }
     run([&] { m_controls->setStatusText(control, part, text); });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The main window on Qt widgets, built from the layout table. Every call may come from any
-// thread: it is carried out on the user-interface thread while the caller waits. After the
+// thread: it is carried out on the user-interface thread while the caller waits (a worker's
+// status text is queued without waiting, in the same order). After the
 // window has closed, calls do nothing and reads give empty values.
 #include <functional>
 #include <memory>

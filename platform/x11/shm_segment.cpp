@@ -7,8 +7,8 @@
 
 namespace {
 
-// A first segment big enough for a full HD screen, so the common sizes never regrow it.
-constexpr std::size_t kInitialSize = std::size_t{1920} * 1080 * 4;
+// Enough to learn whether the server can see our memory at all.
+constexpr std::size_t kProbeSize = 4096;
 
 }  // namespace
 
@@ -19,7 +19,8 @@ ShmSegment::ShmSegment(xcb_connection_t* connection) : m_connection(connection) 
         xcb_shm_query_version_reply(connection, xcb_shm_query_version(connection), nullptr);
     if (!version) return;
     std::free(version);
-    m_available = attach(kInitialSize);
+    m_available = attach(kProbeSize);
+    release();
 }
 
 ShmSegment::~ShmSegment() {

@@ -1,7 +1,8 @@
 #pragma once
 // A System V shared-memory segment attached to this process and to the X server, so that
 // the server writes image data straight into our memory instead of through the socket.
-// It grows on demand and is kept for the next capture.
+// A capture attaches one of the size it needs and detaches it when done (release), so no
+// screen-sized block stays behind between captures.
 #include <cstddef>
 #include <cstdint>
 
@@ -15,12 +16,16 @@ public:
     ShmSegment(const ShmSegment&) = delete;
     ShmSegment& operator=(const ShmSegment&) = delete;
 
-    // True when the server offers the extension and accepted a first segment.
+    // True when the server offers the extension and accepted a first, small segment.
     bool available() const { return m_available; }
+    // True while a segment is attached (between reserve and release).
+    bool attached() const { return m_attached; }
 
-    // Makes the segment hold at least bytes; false (and unavailable from then on) when the
+    // Attaches a segment of at least bytes; false (and unavailable from then on) when the
     // server refuses it.
     bool reserve(std::size_t bytes);
+    // Detaches the segment on both sides; the system frees its memory.
+    void release();
 
     xcb_shm_seg_t id() const { return m_segment; }
     const std::uint8_t* data() const { return m_data; }
@@ -30,7 +35,6 @@ public:
 
 private:
     bool attach(std::size_t bytes);
-    void release();
 
     xcb_connection_t* m_connection;
     bool m_available = false;

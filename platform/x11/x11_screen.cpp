@@ -297,10 +297,12 @@ bool X11Screen::readVisible(const Geometry& part, std::uint8_t* out, std::ptrdif
                               std::uint16_t(part.width), std::uint16_t(part.height), ~0u,
                               XCB_IMAGE_FORMAT_Z_PIXMAP, m_shm->id(), 0),
             &error)};
-        if (reply && reply->depth == m_rootDepth && reply->size >= bytes) {
-            convert(m_shm->data());
-            return true;
-        }
+        const bool read = reply && reply->depth == m_rootDepth && reply->size >= bytes;
+        if (read) convert(m_shm->data());
+        // Captures are rare and a screen's worth of memory is large: the segment goes as
+        // soon as its pixels have been converted.
+        m_shm->release();
+        if (read) return true;
         std::free(error);
     }
     // No shared memory (a remote server, or it stopped working): the pixels come through

@@ -109,8 +109,11 @@ TEST(BmpImageTest, RectangleIsCutOutAndBlackBeyondTheImage) {
     };
     for (const auto& c : cases) {
         platform::ScreenImage cut;
-        ASSERT_TRUE(BmpImage::decode(BmpImage::encode(image, c.left, c.top, c.w, c.h), cut))
-            << c.name;
+        const Bytes file = BmpImage::encode(image, c.left, c.top, c.w, c.h);
+        ASSERT_TRUE(BmpImage::decode(file, cut)) << c.name;
+        // The fourth byte of every pixel is zero, inside the image and beyond it.
+        for (size_t at = 54 + 3; at < file.size(); at += 4)
+            ASSERT_EQ(file[at], 0) << c.name << " at byte " << at;
         ASSERT_EQ(cut.width, c.w) << c.name;
         ASSERT_EQ(cut.height, c.h) << c.name;
         for (int y = 0; y < c.h; ++y) {

@@ -1,6 +1,9 @@
 #include "capture/recognition_workflow.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
+#include <future>
 
 #include <condition_variable>
 #include <thread>
@@ -48,9 +51,18 @@ public:
         if (m_what && --m_countdown == 0) std::exchange(m_what, nullptr)();
     }
 
+    int selectedIndex(const std::string& control) override {
+        if (control == ctl::组合框文字 && std::this_thread::get_id() != m_main) ++m_offThreadReads;
+        return FakeForm::selectedIndex(control);
+    }
+    // Reads of the language list from a thread other than the one that made the form.
+    int offThreadLanguageReads() const { return m_offThreadReads; }
+
 private:
     int m_countdown = 0;
     std::function<void()> m_what;
+    std::thread::id m_main = std::this_thread::get_id();
+    std::atomic<int> m_offThreadReads{0};
 };
 
 // The user-interface thread as a test plays it: the test's own thread. A worker's group of
@@ -317,6 +329,19 @@ TEST_F(RecognitionWorkflowTest, EachRunKeepsTheServiceItStartedWith) {
     workflow.run(j);
     EXPECT_EQ(transport.last().host, "srv");
     EXPECT_EQ(transport.last().body.rfind("access_token=T&", 0), 0u);
+}
+
+TEST_F(RecognitionWorkflowTest, AStartedWorkerDoesNotWaitForTheWindowToReadTheLanguage) {
+    transport.reply("srv/accurate", R"({"words_result":[]})");
+    std::promise<void> ended;
+    workflow.setAfterRun([&] { ended.set_value(); });
+    state.capturedImage = std::make_shared<const Bytes>(smallBmp(8, 4));
+    workflow.start(1);
+    ASSERT_EQ(ended.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(transport.requests().size(), 1u);
+    // Read as the worker started, on the user-interface thread (this one).
+    EXPECT_EQ(form.offThreadLanguageReads(), 0);
+    EXPECT_NE(transport.last().body.find("language_type="), std::string::npos);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <future>
+#include <mutex>
 #include <thread>
 
 #include "app/control_names.h"
@@ -53,6 +55,30 @@ TEST_F(QtFormTest, AWorkersCallsRunOnTheUiThreadInTheirOrder) {
     EXPECT_EQ(log.size(), 40u);
     // The handlers that the worker's writes caused ran on the user-interface thread.
     EXPECT_TRUE(m_events.allOnUiThread());
+}
+
+TEST_F(QtFormTest, AWorkersStatusTextDoesNotWaitForABusyUiThread) {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool posted = false;
+    // The user-interface thread is busy (a preview being built) while the worker reports.
+    auto worker = detached([&] {
+        m_form->setStatusText(ctl::状态条1, 1, "状态：截图识别中……");
+        {
+            std::lock_guard lock(mutex);
+            posted = true;
+        }
+        wake.notify_all();
+        // A later call waits for the text before it: the order holds.
+        return m_form->statusText(ctl::状态条1, 1);
+    });
+    {
+        std::unique_lock lock(mutex);
+        EXPECT_TRUE(wake.wait_for(lock, std::chrono::seconds(3), [&] { return posted; }));
+    }
+    EXPECT_TRUE(waitUntil(
+        [&] { return worker.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_EQ(worker.get(), "状态：截图识别中……");
 }
 
 TEST_F(QtFormTest, WorkersReadEveryKindOfValue) {

@@ -139,17 +139,80 @@ TEST_F(QtHtmlViewTest, LocalFilesShowAtOnce) {
     EXPECT_EQ(view()->content(), Content::Nothing);
 }
 
-TEST_F(QtFormTest, ThePictureBoxShowsImagesAtNaturalSizeAndClears) {
-    auto* picture = widgetAs<QLabel>(ctl::图片框1);
-    // A capture arrives as BMP; pictures from elsewhere may be any of these.
-    for (const char* format : {"BMP", "PNG", "JPEG"}) {
-        m_form->setPicture(ctl::图片框1, encoded(41, 30, format));
-        EXPECT_EQ(picture->pixmap().size(), QSize(41, 30)) << format;
+TEST_F(QtHtmlViewTest, TheAnimationRunsOnlyWhileItCanBeSeen) {
+    m_form->setFetcher([](const std::string&) {
+        return std::string(reinterpret_cast<const char*>(kAnimatedGif), sizeof kAnimatedGif);
+    });
+    navigateAndSettle("http://127.0.0.1/banner.gif");
+    ASSERT_NE(view()->movie(), nullptr);
+    auto state = [&] { return view()->movie()->state(); };
+    EXPECT_EQ(state(), QMovie::Running);
+    // A capture's preview covers the banner.
+    m_form->setVisible(ctl::图片框1, true);
+    EXPECT_EQ(state(), QMovie::Paused);
+    m_form->setVisible(ctl::图片框1, false);
+    EXPECT_EQ(state(), QMovie::Running);
+    m_form->setWindowState(platform::WindowState::Minimized);
+    EXPECT_TRUE(waitUntil([&] { return state() == QMovie::Paused; }));
+    m_form->setWindowState(platform::WindowState::Normal);
+    EXPECT_TRUE(waitUntil([&] { return state() == QMovie::Running; }));
+    m_form->window()->hide();
+    EXPECT_EQ(state(), QMovie::Paused);
+    m_form->window()->show();
+    EXPECT_EQ(state(), QMovie::Running);
+}
+
+// A capture as the screen hands it on: 32 bits, bottom row first; the top half red, the
+// bottom half blue.
+static std::string captureBmp(int width, int height) {
+    std::string file(54 + std::size_t(width) * height * 4, '\0');
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = char(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, std::uint32_t(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, std::uint32_t(width));
+    put32(22, std::uint32_t(height));
+    put32(26, 1 | 32 << 16);
+    for (int row = 0; row < height; ++row) {
+        const bool top = row >= height / 2;  // rows are stored bottom-up
+        for (int x = 0; x < width; ++x)
+            file[54 + (std::size_t(row) * width + x) * 4 + (top ? 2 : 0)] = char(0xff);
     }
-    m_form->setPicture(ctl::图片框1, encoded(1200, 500, "BMP"));
-    // Shown at its natural size from the top left corner, clipped by the box.
-    EXPECT_EQ(picture->pixmap().size(), QSize(1200, 500));
+    return file;
+}
+
+TEST_F(QtFormTest, ThePictureBoxShowsImagesFittedIntoItAndClears) {
+    auto* picture = widgetAs<QLabel>(ctl::图片框1);
     EXPECT_EQ(m_form->geometry(ctl::图片框1), (platform::Rect{0, 14, 895, 280}));
+    const struct {
+        const char* name;
+        std::string bytes;
+        QSize shown;
+    } cases[] = {
+        // Smaller than the box: natural size.
+        {"BMP", encoded(41, 30, "BMP"), {41, 30}},
+        {"PNG", encoded(41, 30, "PNG"), {41, 30}},
+        {"JPEG", encoded(41, 30, "JPEG"), {41, 30}},
+        {"capture", captureBmp(41, 30), {41, 30}},
+        // Larger: scaled down into the box, keeping the proportions.
+        {"large BMP", encoded(1200, 500, "BMP"), {672, 280}},
+        {"large capture", captureBmp(1200, 500), {672, 280}},
+        {"whole-screen capture", captureBmp(1920, 1080), {497, 280}},
+        {"wide capture", captureBmp(3000, 100), {895, 29}},
+    };
+    for (const auto& c : cases) {
+        m_form->setPicture(ctl::图片框1, c.bytes);
+        EXPECT_EQ(picture->pixmap().size(), c.shown) << c.name;
+    }
+    // A capture is shown upright.
+    m_form->setPicture(ctl::图片框1, captureBmp(1200, 500));
+    const QImage shown = picture->pixmap().toImage();
+    EXPECT_EQ(shown.pixel(5, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(shown.pixel(5, shown.height() - 5), qRgb(0, 0, 255));
     m_form->setVisible(ctl::图片框1, true);
     EXPECT_TRUE(m_form->visible(ctl::图片框1));
     m_form->setPicture(ctl::图片框1, "");

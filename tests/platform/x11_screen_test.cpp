@@ -4,6 +4,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -159,6 +160,25 @@ TEST_P(X11ScreenTest, SnapshotIsTheWholeScreenTopRowFirst) {
                           0xff000000u | win->colourAt(x, y))
                     << x << "," << y;
     }
+}
+
+// Shared-memory segments this process has attached (System V mappings).
+int attachedSegments() {
+    std::ifstream maps("/proc/self/maps");
+    int count = 0;
+    for (std::string line; std::getline(maps, line);)
+        count += line.find("SYSV") != std::string::npos;
+    return count;
+}
+
+TEST_P(X11ScreenTest, NoSegmentStaysAttachedAfterACapture) {
+    // Nothing else in this test program attaches one.
+    EXPECT_FALSE(screen->capture(0, 0, root.width, root.height).empty());
+    EXPECT_EQ(attachedSegments(), 0);
+    EXPECT_FALSE(screen->snapshot().empty());
+    EXPECT_EQ(attachedSegments(), 0);
+    // The next capture still goes through shared memory where it went before.
+    EXPECT_EQ(screen->usesSharedMemory(), GetParam() != X11Screen::Transfer::PlainGetImage);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transfers, X11ScreenTest,
