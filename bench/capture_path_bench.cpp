@@ -52,6 +52,7 @@ public:
 class StampingScreen : public platform::Screen {
 public:
     platform::ScreenSize size() override { return m_screen.size(); }
+    std::vector<platform::Monitor> monitors() override { return m_screen.monitors(); }
     std::string capture(int left, int top, int width, int height) override {
         std::string bmp = m_screen.capture(left, top, width, height);
         captured = Clock::now();
@@ -67,9 +68,10 @@ private:
 // The overlay, noting when the button's release reaches the region selector.
 class StampingOverlay : public platform::Overlay, private platform::OverlayEvents {
 public:
-    void run(const platform::ScreenImage& snapshot, platform::OverlayEvents& events) override {
+    void run(const platform::ScreenImage& snapshot, const std::vector<platform::Monitor>& monitors,
+             platform::OverlayEvents& events) override {
         m_events = &events;
-        m_overlay.run(snapshot, *this);
+        m_overlay.run(snapshot, monitors, *this);
         opened = false;
     }
     void close() override { m_overlay.close(); }
