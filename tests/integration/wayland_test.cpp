@@ -252,6 +252,20 @@ TEST_F(WaylandTest, InteractiveDragThroughTheSeatCapturesItsRectangle) {
     EXPECT_EQ(program->close(), 0);
 }
 
+// No program may grab keys on Wayland: the desktop's own shortcut runs `ozmira --command 2`,
+// which hands the coordinate capture to the running program over the session bus.
+TEST_F(WaylandTest, CommandTwoRunsTheCoordinateCaptureOfTheRunningProgram) {
+    server.setOcrResult("text", {"by command"});
+    writeCp936("windows data.ini", "[编辑框坐标]\n内容=150|100|450|300\n");
+    startOnTheRight();
+    int status = -1;
+    ProgramRunner::run({OZMIRA_BINARY_DIR "/ozmira", "--command", "2"}, 10000, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(program->waitFor("编辑框_源", "text", "by command")["text"], "by command");
+    EXPECT_LT(differenceFrom(150, 100, 300, 200), 4.0);
+    EXPECT_EQ(program->close(), 0);
+}
+
 // The command line has no window, but in a Wayland session it reads the screen through the
 // portal all the same.
 TEST_F(WaylandTest, CommandLineReadsTheScreenThroughThePortal) {
