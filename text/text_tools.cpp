@@ -30,12 +30,15 @@ bool matchesAt(std::string_view text, size_t i, std::string_view pattern, bool i
     return true;
 }
 
-// Byte offset of the first match at a character start at or after from, or npos.
-size_t findFrom(std::string_view text, std::string_view pattern, size_t from, bool ignoreCase) {
+// Byte offset of the first match at a character start at or after from, or npos. The
+// characters are counted from walk, a character start at or before from (an earlier match),
+// so that a loop over every match stays linear in the text's length.
+size_t findFrom(std::string_view text, std::string_view pattern, size_t from, bool ignoreCase,
+                size_t walk = 0) {
     if (pattern.empty()) {
         return std::string_view::npos;
     }
-    for (size_t i = 0; i < text.size(); i += text::charLength(text, i)) {
+    for (size_t i = walk; i < text.size(); i += text::charLength(text, i)) {
         if (i >= from && matchesAt(text, i, pattern, ignoreCase)) {
             return i;
         }
@@ -172,15 +175,16 @@ int find(std::string_view text, std::string_view pattern, int start, bool ignore
 Text replaceAll(std::string_view text, std::string_view pattern, std::string_view replacement,
                 bool ignoreCase) {
     Text out;
-    size_t done = 0;
+    size_t done = 0, walk = 0;
     for (;;) {
-        size_t at = findFrom(text, pattern, done, ignoreCase);
+        size_t at = findFrom(text, pattern, done, ignoreCase, walk);
         if (at == std::string_view::npos) {
             break;
         }
         out.append(text.substr(done, at - done));
         out.append(replacement);
         done = at + pattern.size();
+        walk = at;
     }
     out.append(text.substr(done));
     return out;
@@ -191,14 +195,15 @@ std::vector<Text> split(std::string_view text, std::string_view separator) {
     if (text.empty()) {
         return pieces;
     }
-    size_t done = 0;
+    size_t done = 0, walk = 0;
     for (;;) {
-        size_t at = findFrom(text, separator, done, false);
+        size_t at = findFrom(text, separator, done, false, walk);
         if (at == std::string_view::npos) {
             break;
         }
         pieces.emplace_back(text.substr(done, at - done));
         done = at + separator.size();
+        walk = at;
     }
     if (done < text.size()) {
         pieces.emplace_back(text.substr(done));
