@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <set>
 #include <sstream>
 
 #include "integration/program_fixture.h"
@@ -32,9 +33,13 @@ bool windowShown() {
     return !run({"xdotool", "search", "--onlyvisible", "--name", kMainWindow}).empty();
 }
 
-int visibleProgramWindows() {
-    const std::string out = run({"xdotool", "search", "--onlyvisible", "--classname", "^ozmira$"});
-    return static_cast<int>(std::count(out.begin(), out.end(), '\n'));
+// The program's windows on the screen (the icon, a menu, a tooltip, the main window).
+std::set<std::string> visibleProgramWindows() {
+    std::istringstream out(
+        run({"xdotool", "search", "--onlyvisible", "--classname", "^ozmira$"}));
+    std::set<std::string> ids;
+    for (std::string id; std::getline(out, id);) ids.insert(id);
+    return ids;
 }
 
 class TrayTest : public ServedProgramFixture {
@@ -86,9 +91,14 @@ protected:
     // Opens the icon's menu and picks its item at the position, counted from 1 without the
     // separator, with the keyboard as a user could.
     void pick(const std::string& id, int item) {
-        const int before = visibleProgramWindows();
+        // A new window, not one more: the icon's tooltip may vanish as the menu opens.
+        const std::set<std::string> before = visibleProgramWindows();
         clickIcon(id, 3);
-        ASSERT_TRUE(waitUntil([&] { return visibleProgramWindows() > before; })) << "no menu";
+        ASSERT_TRUE(waitUntil([&] {
+            for (const std::string& shown : visibleProgramWindows())
+                if (!before.count(shown)) return true;
+            return false;
+        })) << "no menu";
         std::vector<std::string> keys{"xdotool", "key", "--delay", "100"};
         keys.insert(keys.end(), item, "Down");
         keys.push_back("Return");
