@@ -18,8 +18,8 @@ check() {  # check NAME COMMAND...: passes when the command succeeds
     fi
 }
 field() { dpkg-deb --field "$deb" "$1"; }
-has_file() { dpkg-deb --contents "$deb" | awk '{print $6}' | grep -qx "./$1"; }
-depends_on() { field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -qx "$1"; }
+has_file() { dpkg-deb --contents "$deb" | awk '{print $6}' | grep -x "./$1" >/dev/null; }
+depends_on() { field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -x "$1" >/dev/null; }
 
 check "control: ozmira $(basename "$deb")" \
     test "$(field Package)_$(field Version)_$(field Architecture).deb" = "$(basename "$deb")"
@@ -61,10 +61,11 @@ check "installed program: --help exits 0 with the options" \
 
 # The manual names every option that --help lists, and --list-targets.
 man_covers_options() {
-    local opt status=0
+    local opt status=0 manual
+    # Read whole first: grep -q at the end of a pipe would cut it short (SIGPIPE, pipefail).
+    manual=$(zcat "$work/root/usr/share/man/man1/ozmira.1.gz" | sed 's/\\-/-/g')
     for opt in $("$program" --help | grep -o -- '--[a-z-]*' | sort -u) --list-targets; do
-        zcat "$work/root/usr/share/man/man1/ozmira.1.gz" | sed 's/\\-/-/g' | grep -q -- "$opt" ||
-            { echo "$opt is not in the manual"; status=1; }
+        grep -qF -- "$opt" <<<"$manual" || { echo "$opt is not in the manual"; status=1; }
     done
     return $status
 }
