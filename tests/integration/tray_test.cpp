@@ -86,8 +86,13 @@ protected:
         ASSERT_TRUE(waitUntil([] { return !windowShown(); })) << "the window stays on the screen";
     }
     void clickIcon(const std::string& id, int button) {
+        // Two clicks on the same spot within the double-click time make one double click, and
+        // a right double click opens no menu: leave a user's pause between them.
+        std::this_thread::sleep_until(lastClick + std::chrono::milliseconds(700));
         run({"xdotool", "mousemove", "--window", id, "10", "10", "click", std::to_string(button)});
+        lastClick = std::chrono::steady_clock::now();
     }
+    std::chrono::steady_clock::time_point lastClick;
     // Opens the icon's menu and picks its item at the position, counted from 1 without the
     // separator, with the keyboard as a user could.
     void pick(const std::string& id, int item) {
