@@ -218,7 +218,10 @@ int CommandLine::cloud(const Bytes& file, int kind, int language) {
     // The first key profile, as the window selects it at startup.
     const Text keyFile = m_state.pathOf("key.ini");
     const std::vector<Text> profiles = SettingsStore::sectionNames(keyFile);
-    if (profiles.empty()) return fail("no token: key.ini holds no key profile");
+    // The whole path: the program folder is not where a newcomer would look for it.
+    if (profiles.empty())
+        return fail("no token: no key profile in " + printable(keyFile) +
+                    " (or use --kind 5, the offline engine)");
     const Text address = OcrClient::tokenRequestAddress(
         m_state.servicePieces.tokenEndpoint, SettingsStore::read(keyFile, profiles[0], "API Key"),
         SettingsStore::read(keyFile, profiles[0], "Secret Key"));

@@ -66,7 +66,8 @@ TEST_F(CommandLineTest, CloudKindsUseTheKeyAndPrintLinesOrFields) {
     ini::write(dir.file("service.ini"), "service", "ApiBaseUrl", "http://srv/rest/");
     dir.write("shot.bmp", screen.capture(0, 0, 16, 16));
     EXPECT_EQ(run({"--image", dir.file("shot.bmp"), "--kind", "1"}), 1);
-    EXPECT_EQ(err.str(), "ozmira: no token: key.ini holds no key profile\n");
+    EXPECT_EQ(err.str(), "ozmira: no token: no key profile in " + dir.file("key.ini") +
+                             " (or use --kind 5, the offline engine)\n");
 
     ini::write(dir.file("key.ini"), "k", "API Key", "id");
     transport.reply("srv/token", R"({"access_token":"T"})");
