@@ -235,13 +235,15 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) size_t countAvx2(const uint8_t* 
 __attribute__((target("avx2,bmi,bmi2,popcnt"))) size_t encodeAvx2(const uint8_t* input,
                                                                   size_t groups, char*& out,
                                                                   const char*) {
-    // Every group gives at least four characters, so while 32 groups remain (the step's own
-    // eight among them), the space left is at least 128 bytes and a step's widest store
-    // ends within it: the end needs no check of its own. The reads stay within those groups.
+    // A step reads 4 bytes past its 24, and its stores end at most 24 bytes past its own
+    // characters (the last 32-byte store of the rare way starts at least 8 before their
+    // end); every group gives at least four characters, so 6 groups after a step are room
+    // enough and the end needs no check of its own. The loop starts no step within 32
+    // groups of the end; the two steps it always runs leave 16 after them.
     if (groups < 32) return 0;
     const uint8_t* const last = input + 3 * (groups - 32);
-    // Each step is translated one turn ahead of its spreading, so that the processor has
-    // the long way from a step's flags to its stores under way while it finishes the last.
+    // Each step is translated two turns ahead of its spreading, so that the processor has
+    // the long way from a step's flags to its stores under way while it finishes others.
     Step current = translate(loadFirstStep(input));
     Step second = translate(loadStep(input + 24));
     char* o = out;
@@ -259,5 +261,7 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) size_t encodeAvx2(const uint8_t*
 }
 
 }  // namespace base64_x86
+
+#undef OZMIRA_AVX2
 
 #endif
