@@ -9,12 +9,12 @@
 namespace base64_x86 {
 
 bool hasSsse3();
-bool hasAvx2();
+bool hasAvx2();  // with BMI1, BMI2 and POPCNT, which the AVX2 loops also use
 
 // Count over whole groups from the start while a step may read past its own bytes; done
 // says how many groups they covered.
 size_t countSsse3(const uint8_t* input, size_t groups, size_t& done);
-size_t countAvx2(const uint8_t* input, size_t groups, size_t& done);
+size_t countAvx2(const uint8_t* input, size_t groups, size_t& done);  // base64_avx2.cpp
 
 size_t encodeSsse3(const uint8_t* input, size_t groups, char*& out, const char* outEnd);
 size_t encodeAvx2(const uint8_t* input, size_t groups, char*& out, const char* outEnd);

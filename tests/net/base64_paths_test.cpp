@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "net/base64.h"
 #include "net/base64_kernel.h"
@@ -57,6 +58,56 @@ TEST(Base64Paths, LargeInputsWithEveryTail) {
         }
         expectSameOnEveryPath(makeInput((size_t{8} << 20) + kind, kind, random),
                               "8 MiB, kind " + std::to_string(kind));
+    }
+}
+
+// Every length up to a few hundred steps of the widest loop, at densities of "+" and "/" from
+// none to all: each byte is 0xFF (four "/") with the given chance, else uniform. The loops
+// start, switch between their usual and their rare way (more than four flags in a step) and
+// stop at every offset.
+TEST(Base64Paths, EveryLengthAtEveryDensity) {
+    std::mt19937 random(1600);
+    std::uniform_int_distribution<int> anyByte(0, 255), percent(0, 99);
+    for (int density : {0, 3, 12, 40, 100}) {
+        for (size_t n = 0; n <= 1600; ++n) {
+            std::string bytes(n, '\0');
+            for (char& b : bytes) {
+                b = static_cast<char>(percent(random) < density ? 0xFF : anyByte(random));
+            }
+            expectSameOnEveryPath(
+                bytes, "density " + std::to_string(density) + "%, length " + std::to_string(n));
+        }
+    }
+}
+
+// Inputs built sextet by sextet: clusters of 1 to 12 "+"/"/" among other characters, at any
+// distance, so that every way the flags of a step can fall (all in one quarter of eight,
+// spread over two steps, a step of all flags between quiet ones) comes up.
+TEST(Base64Paths, ClustersOfFlaggedCharacters) {
+    std::mt19937 random(48);
+    std::uniform_int_distribution<int> plain(0, 61), special(62, 63), cluster(1, 12), gap(0, 90);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<int> sextets;
+        const size_t wanted = 4 * (40 + round * 7);
+        while (sextets.size() < wanted) {
+            for (int k = gap(random); k > 0; --k) sextets.push_back(plain(random));
+            for (int k = cluster(random); k > 0; --k) sextets.push_back(special(random));
+        }
+        sextets.resize(wanted);
+        std::string bytes;
+        for (size_t k = 0; k < sextets.size(); k += 4) {
+            const uint32_t group =
+                sextets[k] << 18 | sextets[k + 1] << 12 | sextets[k + 2] << 6 | sextets[k + 3];
+            bytes += static_cast<char>(group >> 16);
+            bytes += static_cast<char>(group >> 8);
+            bytes += static_cast<char>(group);
+        }
+        // Cut at each of three places so the tails differ too.
+        for (size_t cut = 0; cut < 3; ++cut) {
+            expectSameOnEveryPath(
+                bytes.substr(0, bytes.size() - cut),
+                "round " + std::to_string(round) + ", cut " + std::to_string(cut));
+        }
     }
 }
 
