@@ -1,12 +1,19 @@
 // The program as a Wayland client on two outputs (scripts/headless-wayland.sh; the test adds
 // HEADLESS-2, 1280 x 720 device pixels, left of the primary HEADLESS-1, at scale 1 and at
 // scale 2), both with a known pattern as background: a coordinate capture on either output (at
-// negative x on HEADLESS-2) sends that output's own pixels, whatever the other's scale.
+// negative x on HEADLESS-2) sends that output's own pixels, whatever the other's scale, and a
+// drag on HEADLESS-2's part of the region selector gives the coordinates of what it captured.
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <set>
 
 #include "integration/program_fixture.h"
 #include "platform/codec.h"
@@ -15,6 +22,8 @@ namespace {
 
 constexpr int kWidth = 1280, kHeight = 720;  // HEADLESS-2 in device pixels
 constexpr int kPrimaryWidth = 1920, kPrimaryHeight = 1080;
+// A capture goes through the portal and a loaded machine: long enough for that.
+constexpr int kWaitMs = 30000;
 
 // Smooth enough for a JPEG to keep it within a few levels.
 std::uint32_t patternAt(int x, int y) {
@@ -72,6 +81,72 @@ bool decodeSent(const std::string& body, codec::Image& image) {
     return codec::decode(jpeg, image);
 }
 
+// The seat's pointer (tests/support/virtual_pointer.cpp): "move X Y WIDTH HEIGHT" puts it at
+// X, Y of a layout of that size.
+class Pointer {
+public:
+    Pointer() {
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0) return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            close(in[1]);
+            close(out[0]);
+            execl(VIRTUAL_POINTER, VIRTUAL_POINTER, nullptr);
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        m_input = in[1];
+        m_output = out[0];
+        m_ready = answered("ready");
+    }
+    ~Pointer() {
+        close(m_input);
+        close(m_output);
+        if (m_pid > 0 && waitpid(m_pid, nullptr, 0) < 0) kill(m_pid, SIGKILL);
+    }
+    bool ready() const { return m_ready; }
+    bool move(int x, int y, int width, int height) {
+        const std::string line = "move " + std::to_string(x) + " " + std::to_string(y) + " " +
+                                 std::to_string(width) + " " + std::to_string(height) + "\n";
+        return write(m_input, line.data(), line.size()) == ssize_t(line.size()) &&
+               answered("moved");
+    }
+
+private:
+    bool answered(const std::string& word) {
+        char buffer[16] = {};
+        return read(m_output, buffer, sizeof buffer - 1) > 0 &&
+               std::string(buffer).rfind(word, 0) == 0;
+    }
+    pid_t m_pid = -1;
+    int m_input = -1, m_output = -1;
+    bool m_ready = false;
+};
+
+// The outputs of sway's tree that show a full-screen window of the region selector.
+std::set<std::string> outputsWithSelector() {
+    const auto tree = nlohmann::json::parse(
+        ProgramRunner::run({"swaymsg", "-r", "-t", "get_tree"}, 5000), nullptr, false);
+    std::function<bool(const nlohmann::json&)> holds = [&](const nlohmann::json& node) {
+        if (node.value("name", nlohmann::json()) == "Ozmira" &&
+            node.value("fullscreen_mode", 0) == 1)
+            return true;
+        for (const char* list : {"nodes", "floating_nodes"})
+            for (const auto& child : node.value(list, nlohmann::json::array()))
+                if (holds(child)) return true;
+        return false;
+    };
+    std::set<std::string> found;
+    if (tree.is_object())
+        for (const auto& output : tree.value("nodes", nlohmann::json::array()))
+            if (holds(output)) found.insert(output.value("name", ""));
+    return found;
+}
+
 class WaylandMonitorsTest : public ServedProgramFixture, public ::testing::WithParamInterface<int> {
 protected:
     static void SetUpTestSuite() {
@@ -82,6 +157,7 @@ protected:
         writePattern("second.png", kWidth, kHeight);
         writePattern("primary.png", kPrimaryWidth, kPrimaryHeight);
         sway("create_output");
+        pointer = new Pointer;
     }
     static void writePattern(const std::string& name, int width, int height) {
         codec::Image image;
@@ -109,13 +185,18 @@ protected:
         std::fclose(out);
         chmod(file.c_str(), 0644);
     }
-    static void TearDownTestSuite() { std::filesystem::remove_all(folder); }
+    static void TearDownTestSuite() {
+        delete pointer;
+        std::filesystem::remove_all(folder);
+    }
     static inline std::string folder;
+    static inline Pointer* pointer = nullptr;
 
     void SetUp() override {
         ASSERT_TRUE(std::getenv("SWAYSOCK") && !std::getenv("DISPLAY"))
             << "run under scripts/headless-wayland.sh";
         ServedProgramFixture::SetUp();
+        ASSERT_TRUE(pointer && pointer->ready());
         const int scale = GetParam();
         sway("output HEADLESS-1 position " + std::to_string(kWidth / scale) + " 0 bg " + folder +
              "/primary.png stretch");
@@ -125,7 +206,7 @@ protected:
         sway("for_window [title=\"^OzmiraV3\\.9$\"] floating enable, move absolute position " +
              std::to_string(kWidth / scale + 1000) + " 500");
         sway("focus output HEADLESS-1");
-        // The pointer would be part of the picture: it waits on the primary output.
+        // The pointer would be part of the picture: it waits on the primary output's bottom.
         sway("seat seat0 cursor set " + std::to_string(kWidth / scale + 1900) + " 1060");
         ASSERT_TRUE(patternShown("HEADLESS-2", kWidth, kHeight));
         ASSERT_TRUE(patternShown("HEADLESS-1", kPrimaryWidth, 1000));
@@ -153,7 +234,7 @@ protected:
         server.setOcrResult("text", {"captured"});
         startProgram();
         ASSERT_TRUE(program->click("按钮坐标截图"));
-        EXPECT_EQ(program->waitFor("编辑框_源", "text", "captured")["text"], "captured");
+        EXPECT_EQ(program->waitFor("编辑框_源", "text", "captured", kWaitMs)["text"], "captured");
         const auto sent = recognitions();
         ASSERT_EQ(sent.size(), before + 1);
         codec::Image image;
@@ -180,6 +261,35 @@ TEST_P(WaylandMonitorsTest, CoordinateCapturesSendEachOutputsOwnPixels) {
         writeCp936("windows data.ini", std::string("[编辑框坐标]\n内容=") + c.coordinates + "\n");
         captureOnce(c.left, c.top, before);
     }
+}
+
+TEST_P(WaylandMonitorsTest, DragOnTheSecondOutputCapturesWhatItsCoordinatesName) {
+    const int scale = GetParam();
+    server.setOcrResult("text", {"dragged"});
+    writeCp936("windows data.ini", "[选择框坐标同步]\n选中=真\n");
+    startProgram();
+    ASSERT_TRUE(program->click("按钮截图"));
+    const std::set<std::string> both = {"HEADLESS-1", "HEADLESS-2"};
+    for (int i = 0; i < 200 && outputsWithSelector() != both; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(outputsWithSelector(), both);
+    // HEADLESS-2's device pixels 301, 201 to 541, 423, given in half pixels of the layout
+    // (odd device pixels at scale 2).
+    const int width = 2 * (kWidth / scale + kPrimaryWidth), height = 2 * kPrimaryHeight;
+    ASSERT_TRUE(pointer->move(2 * 301 / scale, 2 * 201 / scale, width, height));
+    sway("seat seat0 cursor press button1");
+    EXPECT_TRUE(pointer->move(2 * 420 / scale, 2 * 300 / scale, width, height));
+    EXPECT_TRUE(pointer->move(2 * 541 / scale, 2 * 423 / scale, width, height));
+    sway("seat seat0 cursor release button1");
+    EXPECT_EQ(program->waitFor("编辑框坐标", "text", "-979|201|-739|423", kWaitMs)["text"],
+              "-979|201|-739|423");
+    EXPECT_EQ(program->waitFor("编辑框_源", "text", "dragged", kWaitMs)["text"], "dragged");
+    const auto sent = recognitions();
+    ASSERT_EQ(sent.size(), 1u);
+    codec::Image image;
+    ASSERT_TRUE(decodeSent(sent.back().body, image));
+    EXPECT_LT(differenceFromPattern(image, 301, 201, 240, 222), 4.0);
+    EXPECT_EQ(program->close(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, WaylandMonitorsTest, ::testing::Values(1, 2),
