@@ -270,9 +270,11 @@ TEST_P(WaylandMonitorsTest, DragOnTheSecondOutputCapturesWhatItsCoordinatesName)
     startProgram();
     ASSERT_TRUE(program->click("按钮截图"));
     const std::set<std::string> both = {"HEADLESS-1", "HEADLESS-2"};
-    for (int i = 0; i < 200 && outputsWithSelector() != both; ++i)
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (outputsWithSelector() != both && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ASSERT_EQ(outputsWithSelector(), both);
+    ASSERT_EQ(outputsWithSelector(), both)
+        << program->waitFor("状态条1", "labels", nullptr, 0).dump();
     // HEADLESS-2's device pixels 301, 201 to 541, 423, given in half pixels of the layout
     // (odd device pixels at scale 2).
     const int width = 2 * (kWidth / scale + kPrimaryWidth), height = 2 * kPrimaryHeight;

@@ -20,8 +20,11 @@ protected:
         static int argc = 1;
         static char name[] = "overlay_input_guard_test";
         static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
+        app = new QApplication(argc, argv);
     }
+    // Gone before the program's exit handlers, which would otherwise outlive it.
+    static void TearDownTestSuite() { delete app; }
+    static inline QApplication* app = nullptr;
     void SetUp() override {
         for (auto* button : {&main, &overlay}) {
             button->resize(200, 100);
