@@ -46,9 +46,11 @@ default_floating_border none
 focus_on_window_activation focus
 EOF
 unset DISPLAY QT_QPA_PLATFORM WAYLAND_SOCKET
+# Without direct scan-out: sway 1.7 scanning out a full-screen window on one output leaves a
+# full-screen window on another output unshown (its output keeps the background).
 env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$work/sway" WLR_BACKENDS=headless \
     WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman HOME="$work/sway" \
-    "${as_sway[@]}" sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+    "${as_sway[@]}" sway -Dnoscanout -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 pids+=($!)
 socket=""
 for _ in $(seq 100); do

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/portal/portal_layout.h"
 #include "platform/portal/screenshot_file.h"
 #include "platform/portal/screenshot_request.h"
 
@@ -53,13 +54,15 @@ QImage cut(const QImage& picture, const QRect& rect) {
     return part;
 }
 
-// The bounding box of every screen in the layout (logical pixels); empty without a GUI
-// application (the command line).
-QRect layoutBox() {
-    QRect all;
-    if (qGuiApp)
-        for (const QScreen* screen : QGuiApplication::screens()) all |= screen->geometry();
-    return all;
+// Qt's screens, as the compositor lays its outputs out; none without a GUI application (the
+// command line).
+std::vector<PortalLayout::Output> outputs() {
+    std::vector<PortalLayout::Output> out;
+    if (!qGuiApp) return out;
+    for (const QScreen* screen : QGuiApplication::screens())
+        out.push_back({screen->name(), screen->geometry(), screen->devicePixelRatio(),
+                       screen == QGuiApplication::primaryScreen()});
+    return out;
 }
 
 }  // namespace
@@ -98,25 +101,13 @@ PortalScreen::Desktop PortalScreen::take() {
             m_failure = kUnreadable;
             return {};
     }
-    Desktop desktop;
-    desktop.picture = ScreenshotFile::take(answer.uri, asked);
-    if (desktop.picture.isNull()) {
+    const QImage picture = ScreenshotFile::take(answer.uri, asked);
+    if (picture.isNull()) {
         m_failure = kUnreadable;
         return {};
     }
-    // The picture covers the bounding box of every screen's layout position, at one scale:
-    // the primary screen sits at its offset in the layout, times that scale.
-    const QRect layout = layoutBox();
-    if (layout.isEmpty() || !QGuiApplication::primaryScreen()) {
-        desktop.primary = desktop.picture.rect();
-        return desktop;
-    }
-    const qreal scale = qreal(desktop.picture.width()) / layout.width();
-    const QRect logical = QGuiApplication::primaryScreen()->geometry();
-    const QPoint offset = logical.topLeft() - layout.topLeft();
-    desktop.primary = QRect(
-        int(std::lround(offset.x() * scale)), int(std::lround(offset.y() * scale)),
-        int(std::lround(logical.width() * scale)), int(std::lround(logical.height() * scale)));
+    Desktop desktop;
+    desktop.picture = PortalLayout(outputs(), picture.size()).desktop(picture, desktop.origin);
     return desktop;
 }
 
@@ -127,26 +118,14 @@ std::string PortalScreen::capture(int left, int top, int width, int height) {
         return {};
     const Desktop desktop = take();
     if (desktop.picture.isNull()) return {};
-    const QRect rect(desktop.primary.topLeft() + QPoint(left, top), QSize(width, height));
+    const QRect rect(QPoint(left, top) - desktop.origin, QSize(width, height));
     return bmpFile(cut(desktop.picture, rect));
 }
 
 std::vector<platform::Monitor> PortalScreen::monitors() {
-    std::vector<platform::Monitor> out;
-    const QScreen* primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
-    if (!primary) return out;
-    // The portal's picture holds the layout at the primary screen's scale; each output lies
-    // where its layout place falls in it, counted from the primary output's corner.
-    const qreal scale = primary->devicePixelRatio();
-    const QPoint origin = primary->geometry().topLeft();
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect g = screen->geometry();
-        out.push_back({screen->name().toStdString(), int(std::lround((g.x() - origin.x()) * scale)),
-                       int(std::lround((g.y() - origin.y()) * scale)),
-                       int(std::lround(g.width() * scale)), int(std::lround(g.height() * scale)),
-                       screen == primary});
-    }
-    return out;
+    if (!qGuiApp || !QGuiApplication::primaryScreen()) return {};
+    // Only the places matter here, not the picture's size.
+    return PortalLayout(outputs(), QSize(1, 1)).monitors();
 }
 
 platform::ScreenImage PortalScreen::snapshot() {
@@ -156,8 +135,8 @@ platform::ScreenImage PortalScreen::snapshot() {
     platform::ScreenImage image;
     image.width = picture.width();
     image.height = picture.height();
-    image.left = -desktop.primary.left();
-    image.top = -desktop.primary.top();
+    image.left = desktop.origin.x();
+    image.top = desktop.origin.y();
     image.pixels.resize(std::size_t(image.width) * image.height);
     for (int y = 0; y < image.height; ++y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(picture.constScanLine(y));

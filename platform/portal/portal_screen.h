@@ -33,8 +33,8 @@ public:
 
 private:
     struct Desktop {
-        QImage picture;  // every screen
-        QRect primary;   // where the primary screen lies in it, in its pixels
+        QImage picture;  // every monitor, each in its own pixels
+        QPoint origin;   // the screen point of its corner
     };
 
     // One picture from the portal, or a null picture and the failure set.

@@ -1,6 +1,7 @@
 # The screen of a Wayland session: captures through the desktop's screenshot portal.
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 target_sources(ozmira_portal PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/portal_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/portal_screen.cpp
   ${CMAKE_CURRENT_LIST_DIR}/screenshot_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/screenshot_request.cpp)

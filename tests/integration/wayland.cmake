@@ -5,8 +5,10 @@ pkg_check_modules(OZMIRA_WAYLAND_CLIENT IMPORTED_TARGET wayland-client)
 # text_window comes from this folder's CMakeLists.txt, after the fragments.
 if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET sync_target AND TARGET ozmira_codec
    AND OZMIRA_WAYLAND_CLIENT_FOUND)
-  add_executable(virtual_pointer ${CMAKE_SOURCE_DIR}/tests/support/virtual_pointer.cpp)
-  target_link_libraries(virtual_pointer PRIVATE PkgConfig::OZMIRA_WAYLAND_CLIENT)
+  if(NOT TARGET virtual_pointer)
+    add_executable(virtual_pointer ${CMAKE_SOURCE_DIR}/tests/support/virtual_pointer.cpp)
+    target_link_libraries(virtual_pointer PRIVATE PkgConfig::OZMIRA_WAYLAND_CLIENT)
+  endif()
   add_executable(wayland_program_test
     ${CMAKE_CURRENT_LIST_DIR}/wayland_test.cpp ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp
     ${CMAKE_SOURCE_DIR}/tests/platform/target_process.cpp)

@@ -11,13 +11,12 @@
 #include "platform/qt/overlay/overlay_screens.h"
 
 OverlayWidget::OverlayWidget(const OverlayScene& scene, const platform::Monitor& monitor,
-                             platform::OverlayEvents& events, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+                             platform::OverlayEvents& events)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_scene(scene),
       m_monitor(monitor),
       m_events(events) {
     setWindowTitle(QStringLiteral("Ozmira"));
-    if (!parent) setWindowModality(Qt::ApplicationModal);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);

@@ -14,10 +14,10 @@ class QScreen;
 
 class OverlayWidget : public QWidget {
 public:
-    // A window with a parent is a window of its own, kept with the parent (the first
-    // monitor's window, which alone is modal, so the others stay usable).
+    // A top-level window of its own, kept with no other: a Wayland compositor may keep a
+    // window on its parent's output.
     OverlayWidget(const OverlayScene& scene, const platform::Monitor& monitor,
-                  platform::OverlayEvents& events, QWidget* parent = nullptr);
+                  platform::OverlayEvents& events);
 
     // Called once when the window goes away, whoever closed it.
     std::function<void()> onClosed;

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/qt/overlay/overlay_input_guard.h"
 #include "platform/qt/overlay/overlay_scene.h"
 #include "platform/qt/overlay/overlay_screens.h"
 #include "platform/qt/overlay/overlay_widget.h"
@@ -26,19 +27,19 @@ void QtOverlay::run(const platform::ScreenImage& snapshot,
     if (m_scene) return;
     const QList<QScreen*> screens = QGuiApplication::screens();
     const std::vector<int> shown = OverlayScreens::match(monitors, describe(screens));
-    // The primary monitor's window comes first: it is the modal one and takes the keyboard.
+    // The primary monitor's window comes first: it takes the keyboard.
     std::vector<std::size_t> order;
     for (std::size_t m = 0; m < monitors.size(); ++m)
         if (shown[m] >= 0) order.insert(monitors[m].primary ? order.begin() : order.end(), m);
     if (order.empty()) return;
 
     OverlayScene scene(snapshot);
-    std::unique_ptr<OverlayWidget> first;
+    OverlayInputGuard guard;
+    std::vector<std::unique_ptr<OverlayWidget>> owned;
     QEventLoop loop;
     bool closed = false;
     for (std::size_t m : order) {
-        auto* widget = new OverlayWidget(scene, monitors[m], events, first.get());
-        if (!first) first.reset(widget);
+        auto* widget = owned.emplace_back(new OverlayWidget(scene, monitors[m], events)).get();
         widget->onClosed = [&] {
             closed = true;
             loop.quit();
@@ -50,8 +51,10 @@ void QtOverlay::run(const platform::ScreenImage& snapshot,
     };
     m_scene = &scene;
     events.onOpened();
-    for (std::size_t i = 0; i < order.size() && !closed; ++i)
+    for (std::size_t i = 0; i < order.size() && !closed; ++i) {
         m_widgets[i]->open(screens[shown[order[i]]], i == 0);
+        guard.allow(m_widgets[i]->windowHandle());
+    }
     if (!closed) loop.exec(QEventLoop::DialogExec);
     for (OverlayWidget* widget : m_widgets) {
         widget->onClosed = nullptr;

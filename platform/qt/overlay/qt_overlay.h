@@ -1,7 +1,7 @@
 #pragma once
 // The region selector's overlay as Qt windows: one frameless, full-screen window on each
-// monitor, on top, the first one application-modal and the rest kept with it, run in a local
-// event loop until it closes. Create and use it on the user-interface thread, after the
+// monitor, on top, each a top-level window of its own, run in a local event loop until it
+// closes; meanwhile the program's other windows take no input. Create and use it on the user-interface thread, after the
 // QApplication.
 #include <memory>
 #include <vector>
