@@ -194,7 +194,8 @@ bool ScreenSettle::nativeEventFilter(const QByteArray& eventType, void* message,
     // The damage object is the root window's: its rectangles are screen coordinates.
     const QRect drawn(damage->area.x, damage->area.y, damage->area.width, damage->area.height);
     if (m_frameGone) m_left -= drawn;
-    m_sinceChange.restart();
+    // A video elsewhere on the screen must not hold the capture up.
+    if (m_place.intersects(drawn)) m_sinceChange.restart();
     return true;
 }
 
