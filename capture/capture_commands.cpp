@@ -7,7 +7,7 @@
 #include "app/status_line.h"
 
 namespace {
-// How long a capture waits for the window manager to take the main window off the screen.
+// How long a capture waits at most for the main window's place to be redrawn without it.
 constexpr int kMinimizeWaitMs = 1500;
 }  // namespace
 
@@ -137,11 +137,10 @@ void CaptureCommands::showPreview() {
 
 void CaptureCommands::minimizeMainWindow() {
     if (m_form.windowState() != platform::WindowState::Minimized) {
-        m_form.setWindowState(platform::WindowState::Minimized);
         m_state.minimizedForCapture = true;
-        // Minimizing is asynchronous on X11: the pixels must not be read before the window
-        // is really off the screen, or the capture would show the window itself.
-        m_form.waitUntilHidden(kMinimizeWaitMs);
+        // The pixels must not be read before the window is really off the screen and the
+        // windows beneath have been drawn again, or the capture would show the window itself.
+        m_form.hideForCapture(kMinimizeWaitMs);
     } else {
         m_state.minimizedForCapture = false;
     }

@@ -129,10 +129,11 @@ public:
     virtual void setWindowState(WindowState state) = 0;
     // Brings the window above the others without keeping it on top.
     virtual void raise() = 0;
-    // After a request to minimize: waits, handling events, until the window is really off
-    // the screen (the window manager does it asynchronously), at most timeoutMs.
-    // Backends whose minimize is synchronous keep the default.
-    virtual void waitUntilHidden(int /*timeoutMs*/) {}
+    // Takes the window off the screen for a capture, at once, and waits, handling events,
+    // until the screen shows what lies beneath it, at most timeoutMs. setWindowState(Normal)
+    // and raise() bring it back at its place. Backends whose minimize is synchronous keep
+    // the default.
+    virtual void hideForCapture(int /*timeoutMs*/) { setWindowState(WindowState::Minimized); }
     virtual void suspendRedraw() = 0;
     virtual void resumeRedraw() = 0;
 

@@ -1,11 +1,9 @@
 #include "platform/qt/form_window.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QWindow>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
 #include <QIcon>
@@ -15,7 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <algorithm>
+#include <QWindow>
 
 #include "app/control_names.h"
 #include "app/layout.h"
@@ -203,25 +201,12 @@ void FormWindow::bringToFront() {
     activateWindow();
 }
 
-void FormWindow::waitUntilHidden(int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    // Watching starts now: whatever the screen still redraws from here on is waited for.
-    ScreenSettle settle;
-    auto left = [&] { return std::max(0, timeoutMs - int(timer.elapsed())); };
-    auto gone = [this] {
-        QWindow* handle = windowHandle();
-        return !handle || !handle->isExposed();
-    };
-    // Without a window manager nobody minimizes: the window takes itself off the screen.
-    if (!ScreenSettle::windowManagerPresent()) hide();
-    if (!ScreenSettle::waitFor(gone, std::min(left(), kMinimizeGraceMs))) {
-        // A window manager that does not minimize: the same.
-        hide();
-        ScreenSettle::waitFor(gone, left());
-    }
-    // The windows beneath repaint, and a minimize animation may still be playing.
-    settle.waitUntilQuiet(kSettleQuietMs, left());
+void FormWindow::hideForCapture(int timeoutMs) {
+    // Withdrawn, not minimized: a window manager's minimize animation would have to play out
+    // first, and some desktops (sway) ignore a minimize altogether.
+    ScreenSettle settle(windowHandle());
+    hide();
+    settle.waitUntilRedrawn(timeoutMs);
 }
 
 void FormWindow::suspendRedraw() {

@@ -27,14 +27,9 @@ public:
     platform::WindowState state() const;
     void setState(platform::WindowState state);
     void bringToFront();
-    // Handles events until the window is off the screen and the screen beneath has been
-    // redrawn (a minimize animation included); hides the window itself where no window
-    // manager minimizes it.
-    void waitUntilHidden(int timeoutMs);
-    // How long a window manager may take to start minimizing before the window hides itself.
-    static constexpr int kMinimizeGraceMs = 250;
-    // The screen counts as redrawn once it has not changed for this long.
-    static constexpr int kSettleQuietMs = 25;
+    // Takes the window off the screen at once and handles events until its place has been
+    // redrawn without it, at most timeoutMs; setState(Normal) brings it back where it was.
+    void hideForCapture(int timeoutMs);
     void suspendRedraw();
     void resumeRedraw();
     void messageBox(const QString& text, const QString& title);

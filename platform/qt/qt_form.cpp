@@ -284,8 +284,8 @@ void QtForm::raise() {
     run([&] { m_window->bringToFront(); });
 }
 
-void QtForm::waitUntilHidden(int timeoutMs) {
-    run([&] { m_window->waitUntilHidden(timeoutMs); });
+void QtForm::hideForCapture(int timeoutMs) {
+    run([&] { m_window->hideForCapture(timeoutMs); });
 }
 
 void QtForm::suspendRedraw() {

@@ -81,7 +81,7 @@ public:
     platform::WindowState windowState() override;
     void setWindowState(platform::WindowState state) override;
     void raise() override;
-    void waitUntilHidden(int timeoutMs) override;
+    void hideForCapture(int timeoutMs) override;
     void suspendRedraw() override;
     void resumeRedraw() override;
     void messageBox(const std::string& text, const std::string& title) override;

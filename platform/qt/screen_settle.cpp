@@ -7,11 +7,21 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
+
+template <typename T>
+struct Reply {
+    T* value;
+    ~Reply() { std::free(value); }
+    T* operator->() const { return value; }
+    explicit operator bool() const { return value != nullptr; }
+};
 
 xcb_connection_t* x11Connection() {
     auto* app = qGuiApp;
@@ -20,7 +30,7 @@ xcb_connection_t* x11Connection() {
     return x11 ? x11->connection() : nullptr;
 }
 
-xcb_screen_t* defaultScreen(xcb_connection_t* c, int* number = nullptr) {
+xcb_screen_t* defaultScreen(xcb_connection_t* c, int* number) {
     // Qt opens the display's default screen; its number is in $DISPLAY after the dot.
     int screen = 0;
     if (const char* display = std::getenv("DISPLAY")) {
@@ -32,7 +42,7 @@ xcb_screen_t* defaultScreen(xcb_connection_t* c, int* number = nullptr) {
     auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (int i = 0; i < screen && it.rem; ++i) xcb_screen_next(&it);
     if (!it.rem) return nullptr;
-    if (number) *number = screen;
+    *number = screen;
     return it.data;
 }
 
@@ -41,54 +51,170 @@ bool damageReady(xcb_connection_t* c) {
     static bool ready = [c] {
         const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_damage_id);
         if (!ext || !ext->present) return false;
-        auto* version = xcb_damage_query_version_reply(
+        Reply<xcb_damage_query_version_reply_t> version{xcb_damage_query_version_reply(
             c, xcb_damage_query_version(c, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION),
-            nullptr);
-        std::free(version);
-        return version != nullptr;
+            nullptr)};
+        return bool(version);
     }();
     return ready;
 }
 
+bool selectionOwned(xcb_connection_t* c, const std::string& name) {
+    Reply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr)};
+    if (!atom) return false;
+    Reply<xcb_get_selection_owner_reply_t> owner{
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr)};
+    return owner && owner->owner != XCB_NONE;
+}
+
+// The window as the screen shows it: the top-level window that holds it (a window manager's
+// frame), or the window itself.
+xcb_window_t topLevel(xcb_connection_t* c, xcb_window_t window, xcb_window_t root) {
+    for (;;) {
+        Reply<xcb_query_tree_reply_t> tree{
+            xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr)};
+        if (!tree || tree->parent == root || tree->parent == XCB_NONE) return window;
+        window = tree->parent;
+    }
+}
+
+// A window's outer rectangle, its border included, in its parent's coordinates.
+QRect outer(const xcb_get_geometry_reply_t& g) {
+    return QRect(g.x, g.y, g.width + 2 * g.border_width, g.height + 2 * g.border_width);
+}
+
+// What of the top-level window the screen shows: the windows stacked above it hide the rest,
+// which will not be drawn again when it goes.
+QRegion shownPart(xcb_connection_t* c, xcb_window_t frame, xcb_window_t root, QRect rect) {
+    QRegion shown(rect);
+    Reply<xcb_query_tree_reply_t> tree{xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr)};
+    if (!tree) return shown;
+    const xcb_window_t* children = xcb_query_tree_children(tree.value);
+    const int count = xcb_query_tree_children_length(tree.value);
+    int at = 0;
+    while (at < count && children[at] != frame) ++at;
+    // Bottom to top: those after the frame lie above it. Asked all at once, then read.
+    std::vector<std::pair<xcb_get_window_attributes_cookie_t, xcb_get_geometry_cookie_t>> above;
+    for (int i = at + 1; i < count; ++i)
+        above.emplace_back(xcb_get_window_attributes(c, children[i]),
+                           xcb_get_geometry(c, children[i]));
+    for (const auto& [attributesCookie, geometryCookie] : above) {
+        Reply<xcb_get_window_attributes_reply_t> attributes{
+            xcb_get_window_attributes_reply(c, attributesCookie, nullptr)};
+        Reply<xcb_get_geometry_reply_t> geometry{
+            xcb_get_geometry_reply(c, geometryCookie, nullptr)};
+        if (attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+            attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT)
+            shown -= outer(*geometry.value);
+    }
+    return shown;
+}
+
 }  // namespace
 
-ScreenSettle::ScreenSettle() {
-    xcb_connection_t* c = x11Connection();
-    if (!c || !damageReady(c)) return;
-    const xcb_screen_t* screen = defaultScreen(c);
-    if (!screen) return;
-    m_damageEvent = xcb_get_extension_data(c, &xcb_damage_id)->first_event + XCB_DAMAGE_NOTIFY;
-    m_damage = xcb_generate_id(c);
-    // Every drawn rectangle is reported, so there is nothing to acknowledge between reports.
-    xcb_damage_create(c, m_damage, screen->root, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
-    xcb_flush(c);
+ScreenSettle::ScreenSettle(QWindow* window) : m_window(window) {
     m_sinceChange.start();
+    watch(window);
+}
+
+void ScreenSettle::watch(QWindow* window) {
+    xcb_connection_t* c = x11Connection();
+    if (!c) return;
+    int number = 0;
+    const xcb_screen_t* screen = defaultScreen(c, &number);
+    // Nothing on the screen: nothing to wait for.
+    m_frameGone = true;
+    if (!screen || !window || !window->handle()) return;
+    const xcb_window_t root = screen->root;
+    const auto own = xcb_window_t(window->winId());
+    Reply<xcb_get_window_attributes_reply_t> attributes{
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, own), nullptr)};
+    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return;
+
+    m_frame = topLevel(c, own, root);
+    Reply<xcb_get_geometry_reply_t> geometry{
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, m_frame), nullptr)};
+    if (!geometry) return;
+    m_frameGone = false;
+    m_place = shownPart(
+        c, m_frame, root,
+        outer(*geometry.value) & QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels));
+    // A window manager's frame goes after the window: its unmap is what counts. The window's
+    // own unmap reaches us through Qt's selection.
+    if (m_frame != own) {
+        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(c, m_frame, XCB_CW_EVENT_MASK, &mask);
+        m_selectedOnFrame = true;
+    }
+    m_composited = selectionOwned(c, "_NET_WM_CM_S" + std::to_string(number));
+    if (damageReady(c)) {
+        m_damageEvent = xcb_get_extension_data(c, &xcb_damage_id)->first_event + XCB_DAMAGE_NOTIFY;
+        m_damage = xcb_generate_id(c);
+        // Every drawn rectangle is reported, so there is nothing to acknowledge between reports.
+        xcb_damage_create(c, m_damage, root, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+    }
+    xcb_flush(c);
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 ScreenSettle::~ScreenSettle() {
-    if (!m_damage) return;
+    xcb_connection_t* c = x11Connection();
+    if (!c || (!m_damage && !m_selectedOnFrame)) return;
     QCoreApplication::instance()->removeNativeEventFilter(this);
-    if (xcb_connection_t* c = x11Connection()) {
-        xcb_damage_destroy(c, m_damage);
-        xcb_flush(c);
+    if (m_damage) xcb_damage_destroy(c, m_damage);
+    if (m_selectedOnFrame) {
+        // The frame may be gone already: its error is of no interest.
+        const std::uint32_t none = 0;
+        const xcb_void_cookie_t cookie =
+            xcb_change_window_attributes_checked(c, m_frame, XCB_CW_EVENT_MASK, &none);
+        xcb_discard_reply(c, cookie.sequence);
     }
+    xcb_flush(c);
 }
 
 bool ScreenSettle::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != m_damageEvent) return false;
+    const std::uint8_t type = event->response_type & 0x7f;
+    const bool sent = event->response_type & 0x80;
+    if (type == XCB_UNMAP_NOTIFY || type == XCB_DESTROY_NOTIFY) {
+        // Both events carry the window that went at the same place.
+        const auto* unmap = reinterpret_cast<const xcb_unmap_notify_event_t*>(event);
+        if (!sent && !m_frameGone && unmap->window == m_frame) {
+            m_frameGone = true;
+            m_left = m_place;
+            m_sinceChange.restart();
+        }
+        return false;
+    }
+    if (!m_damage || type != m_damageEvent) return false;
     const auto* damage = reinterpret_cast<const xcb_damage_notify_event_t*>(event);
     if (damage->damage != m_damage) return false;
-    ++m_changes;
-    m_sinceChange.restart();
+    // The damage object is the root window's: its rectangles are screen coordinates.
+    const QRect drawn(damage->area.x, damage->area.y, damage->area.width, damage->area.height);
+    if (m_frameGone) m_left -= drawn;
+    // A video elsewhere on the screen must not hold the capture up.
+    if (m_place.intersects(drawn)) m_sinceChange.restart();
     return true;
 }
 
-void ScreenSettle::waitUntilQuiet(int quietMs, int limitMs) {
-    if (!m_damage) return;
-    waitFor([&] { return m_sinceChange.elapsed() >= quietMs; }, limitMs);
+bool ScreenSettle::redrawn() const {
+    if (!m_frameGone) return false;
+    // Without damage reports, or with a compositor that may still be fading the window out,
+    // only a screen that stopped changing tells.
+    if (!m_damage || m_composited) return m_sinceChange.elapsed() >= kComposedQuietMs;
+    return m_left.isEmpty();
+}
+
+bool ScreenSettle::waitUntilRedrawn(int limitMs) {
+    if (!x11Connection()) {
+        // The compositor has handled the hide once it answers; what it renders from then on
+        // (a screenshot included) lacks the window.
+        QGuiApplication::sync();
+        return waitFor([this] { return !m_window || !m_window->isExposed(); }, limitMs);
+    }
+    return waitFor([this] { return redrawn(); }, limitMs);
 }
 
 bool ScreenSettle::waitFor(const std::function<bool()>& done, int limitMs) {
@@ -105,20 +231,4 @@ bool ScreenSettle::waitFor(const std::function<bool()>& done, int limitMs) {
     tick.start();
     loop.exec();
     return done();
-}
-
-bool ScreenSettle::windowManagerPresent() {
-    xcb_connection_t* c = x11Connection();
-    int number = 0;
-    if (!c || !defaultScreen(c, &number)) return true;
-    // Every window manager that follows the ICCCM owns this selection while it runs.
-    const std::string name = "WM_S" + std::to_string(number);
-    auto* atom = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
-    if (!atom) return true;
-    auto* owner = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
-    std::free(atom);
-    const bool present = !owner || owner->owner != XCB_NONE;
-    std::free(owner);
-    return present;
 }

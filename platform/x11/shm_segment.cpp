@@ -1,6 +1,7 @@
 #include "platform/x11/shm_segment.h"
 
 #include <sys/ipc.h>
+#include <sys/mman.h>
 #include <sys/shm.h>
 
 #include <cstdlib>
@@ -60,6 +61,12 @@ bool ShmSegment::attach(std::size_t bytes) {
         shmdt(address);
         return false;
     }
+#ifdef MADV_POPULATE_WRITE
+    // The segment is fresh and the server fills all of it: one call maps every page at once
+    // instead of one fault per page while the pixels are read (tens of milliseconds for a
+    // screen in a virtual machine). An older kernel refuses it and the pages fault as before.
+    madvise(address, bytes, MADV_POPULATE_WRITE);
+#endif
     m_data = static_cast<std::uint8_t*>(address);
     m_size = bytes;
     m_attached = true;

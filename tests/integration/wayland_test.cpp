@@ -252,6 +252,21 @@ TEST_F(WaylandTest, InteractiveDragThroughTheSeatCapturesItsRectangle) {
     EXPECT_EQ(program->close(), 0);
 }
 
+// sway ignores a minimize: the main window must take itself off the screen before the
+// picture is taken, so a capture where it stood shows the desktop, and come back afterwards.
+TEST_F(WaylandTest, ACaptureWhereTheMainWindowStandsShowsWhatLiesBeneath) {
+    server.setOcrResult("text", {"beneath"});
+    writeCp936("windows data.ini", "[编辑框坐标]\n内容=1100|100|1500|400\n");
+    startOnTheRight();
+    const std::string mainWindow = "\"name\":\"OzmiraV3.9\"";
+    ASSERT_TRUE(treeHolds("\"x\":1000,\"y\":0", 5000));
+    ASSERT_TRUE(program->click("按钮坐标截图"));
+    EXPECT_EQ(program->waitFor("编辑框_源", "text", "beneath")["text"], "beneath");
+    EXPECT_LT(differenceFrom(1100, 100, 400, 300), 4.0);
+    EXPECT_TRUE(treeHolds(mainWindow, 5000));
+    EXPECT_EQ(program->close(), 0);
+}
+
 // No program may grab keys on Wayland: the desktop's own shortcut runs `ozmira --command 2`,
 // which hands the coordinate capture to the running program over the session bus.
 TEST_F(WaylandTest, CommandTwoRunsTheCoordinateCaptureOfTheRunningProgram) {

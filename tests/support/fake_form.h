@@ -89,7 +89,6 @@ public:
     platform::WindowState windowState() override;
     void setWindowState(platform::WindowState state) override;
     void raise() override;
-    void waitUntilHidden(int) override {}
     void suspendRedraw() override;
     void resumeRedraw() override;
     void messageBox(const std::string& text, const std::string& title) override;
