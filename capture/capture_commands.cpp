@@ -100,12 +100,23 @@ void CaptureCommands::StartCapture(int kind, const Text& coordinateText) {
 
 void CaptureCommands::interactiveCapture(int kind) {
     m_state.pendingKind = kind;
-    auto result = m_selector.run(kind);
+    // The recognition starts on the snapshot's pixels as soon as the button is released; the
+    // overlay closes, the rectangle is cut out and the window comes back meanwhile.
+    bool started = false;
+    auto result = m_selector.run(kind, [&](const SnapshotArea& area) {
+        m_state.capturedArea = area;
+        m_recognition.stopLast();
+        m_recognition.start(m_state.pendingKind);
+        m_state.capturedArea = {};
+        started = true;
+    });
     if (result && !refusedByDesktop(result->bmp)) {
         // Moved, not copied: a whole-screen cut is megabytes.
         m_state.capturedImage = std::make_shared<const Bytes>(std::move(result->bmp));
-        m_recognition.stopLast();
-        m_recognition.start(m_state.pendingKind);
+        if (!started) {
+            m_recognition.stopLast();
+            m_recognition.start(m_state.pendingKind);
+        }
         showPreview();
         const auto [check, box] = coordinateSyncControls(m_state.pendingKind);
         // An unreadable screen gives no rectangle: the stored coordinates stay.

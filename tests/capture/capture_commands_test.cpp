@@ -20,10 +20,10 @@ public:
     void run(const platform::ScreenImage&, const std::vector<platform::Monitor>&,
              platform::OverlayEvents& events) override {
         ++runs;
-        m_closed = false;
+        closed = false;
         if (script) script(events);
     }
-    void close() override { m_closed = true; }
+    void close() override { closed = true; }
     void clearFigures() override {}
     void drawOutline(int, int, int, int) override {}
     void showHint(const std::string&, int, int, int, int) override {}
@@ -32,8 +32,7 @@ public:
     void updateMagnifier(int, int, int, int) override {}
     void moveSource(int, int) override {}
 
-private:
-    bool m_closed = false;
+    bool closed = false;
 };
 
 class CaptureCommandsTest : public ::testing::Test {
@@ -161,6 +160,41 @@ TEST_F(CaptureCommandsTest, InteractiveCaptureCropsTheSnapshotAndSyncsTheCoordin
     EXPECT_TRUE(screen.captures.empty());  // from the frozen snapshot, not the live screen
     EXPECT_EQ(form.windowState(), platform::WindowState::Normal);
     EXPECT_FALSE(state.selecting);
+}
+
+// The recognition of a dragged rectangle starts the moment the button is released, while
+// the overlay and the minimized window are still as they were; the rest follows.
+TEST_F(CaptureCommandsTest, ADraggedCapturesRecognitionStartsOnRelease) {
+    std::vector<std::string> seen;
+    SnapshotArea area;
+    auto note = [&](const std::string& what) {
+        seen.push_back(
+            what + (overlay.closed ? " closed" : " open") +
+            (form.windowState() == platform::WindowState::Minimized ? " minimized" : ""));
+    };
+    CaptureCommands early{state,
+                          form,
+                          screen,
+                          selector,
+                          {[&](int) {
+                               note("start");
+                               area = state.capturedArea;
+                           },
+                           [&] { note("stop"); }}};
+    drag(500, 400, 300, 200);
+    early.StartCapture(1, "");
+    EXPECT_EQ(seen, (std::vector<std::string>{"stop open minimized", "start open minimized"}));
+    EXPECT_EQ(form.windowState(), platform::WindowState::Normal);
+    EXPECT_TRUE(overlay.closed);
+    ASSERT_TRUE(state.capturedImage);
+    EXPECT_EQ(state.capturedImage->size(), 54u + 200 * 200 * 4);
+    // The recognition had the rectangle's pixels in the snapshot; they are not kept after.
+    ASSERT_TRUE(area.pixels);
+    EXPECT_EQ(area.width, 200);
+    EXPECT_EQ(area.height, 200);
+    EXPECT_EQ(area.pixels->at(area.left, area.top), FakeScreen::colourAt(300, 200));
+    EXPECT_EQ(area.pixels->at(area.left + 199, area.top + 199), FakeScreen::colourAt(499, 399));
+    EXPECT_FALSE(state.capturedArea.pixels);
 }
 
 TEST_F(CaptureCommandsTest, CoordinateSyncGoesToTheBoxOfTheKind) {
