@@ -104,6 +104,9 @@ void CaptureCommands::interactiveCapture(int kind) {
     // overlay closes, the rectangle is cut out and the window comes back meanwhile.
     bool started = false;
     auto result = m_selector.run(kind, [&](const SnapshotArea& area) {
+        // The capture before is replaced in a moment: let its megabytes go first, so the cut
+        // can use pages already in memory instead of faulting in fresh ones.
+        m_state.capturedImage.reset();
         m_state.capturedArea = area;
         m_recognition.stopLast();
         m_recognition.start(m_state.pendingKind);
