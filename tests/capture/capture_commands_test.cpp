@@ -182,8 +182,17 @@ TEST_F(CaptureCommandsTest, ADraggedCapturesRecognitionStartsOnRelease) {
                            },
                            [&] { note("stop"); }}};
     drag(500, 400, 300, 200);
+    // The capture before is let go by then, so the cut can reuse its memory.
+    state.capturedImage = std::make_shared<const Bytes>("old");
+    const std::weak_ptr<const Bytes> before = state.capturedImage;
+    bool beforeKeptAtClose = true;
+    overlay.script = [&, play = overlay.script](platform::OverlayEvents& e) {
+        play(e);
+        beforeKeptAtClose = !before.expired();
+    };
     early.StartCapture(1, "");
     EXPECT_EQ(seen, (std::vector<std::string>{"stop open minimized", "start open minimized"}));
+    EXPECT_FALSE(beforeKeptAtClose);
     EXPECT_EQ(form.windowState(), platform::WindowState::Normal);
     EXPECT_TRUE(overlay.closed);
     ASSERT_TRUE(state.capturedImage);
