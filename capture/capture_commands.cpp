@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "app/control_names.h"
 #include "app/status_line.h"
@@ -92,8 +93,12 @@ void CaptureCommands::StartCapture(int kind, const Text& coordinateText) {
         restoreMainWindow();
         return;
     }
-    m_state.capturedImage = std::make_shared<const Bytes>(std::move(image));
+    // The capture before goes once the worker has started: freeing megabytes can take
+    // milliseconds (a whole 4K screen's are unmapped at once).
+    std::shared_ptr<const Bytes> previous =
+        std::exchange(m_state.capturedImage, std::make_shared<const Bytes>(std::move(image)));
     m_recognition.start(kind);
+    previous.reset();
     showPreview();
     restoreMainWindow();
 }
@@ -104,14 +109,15 @@ void CaptureCommands::interactiveCapture(int kind) {
     // overlay closes, the rectangle is cut out and the window comes back meanwhile.
     bool started = false;
     auto result = m_selector.run(kind, [&](const SnapshotArea& area) {
-        // The capture before is replaced in a moment: let its megabytes go first, so the cut
-        // can use pages already in memory instead of faulting in fresh ones.
-        m_state.capturedImage.reset();
         m_state.capturedArea = area;
         m_recognition.stopLast();
         m_recognition.start(m_state.pendingKind);
         m_state.capturedArea = {};
         started = true;
+        // The capture before is replaced in a moment: its megabytes go now, after the start
+        // (freeing them can take milliseconds) and before the cut, which can then reuse
+        // pages already in memory instead of faulting in fresh ones.
+        m_state.capturedImage.reset();
     });
     if (result && !refusedByDesktop(result->bmp)) {
         // Moved, not copied: a whole-screen cut is megabytes.

@@ -103,6 +103,26 @@ TEST_F(CaptureCommandsTest, CoordinateCaptureOfTheNamedBlock) {
     EXPECT_TRUE(form.messages.empty());
 }
 
+// A capture's recognition starts before the capture it replaces is freed (megabytes, whose
+// freeing can take milliseconds); a dragged one lets it go before the cut, after the start.
+TEST_F(CaptureCommandsTest, TheCaptureBeforeIsFreedOnlyAfterTheRecognitionStarted) {
+    std::weak_ptr<const Bytes> before;
+    std::vector<bool> heldAtStart;
+    CaptureCommands commands{state,
+                             form,
+                             screen,
+                             selector,
+                             {[&](int) { heldAtStart.push_back(!before.expired()); }, [] {}}};
+    for (const char* coordinates : {"10|10|50|50", ""}) {
+        state.capturedImage = std::make_shared<const Bytes>("old");
+        before = state.capturedImage;
+        drag(500, 400, 300, 200);
+        commands.StartCapture(1, coordinates);
+        EXPECT_TRUE(before.expired()) << coordinates;
+    }
+    EXPECT_EQ(heldAtStart, (std::vector<bool>{true, true}));
+}
+
 TEST_F(CaptureCommandsTest, AWindowThatWasMinimizedStaysMinimized) {
     form.setWindowState(platform::WindowState::Minimized);
     commands.StartCapture(1, "1|1|5|5");
