@@ -39,6 +39,7 @@ void AppState::release() {
         m_recognitionEndpoints = {};
     }
     capturedImage.reset();
+    capturedArea = {};
     settingsPath.clear();
     keyFilePath.clear();
     languageCodes = {};

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/screen.h"
 #include "text/text_tools.h"
 
 // Fixed pieces from which the OCR and update addresses are put together; they come from
@@ -23,6 +24,15 @@ struct ServicePieces {
     Text caFile;
     Text youdaoHost;
     Text googleHost;
+};
+
+// A rectangle of a frozen snapshot, in the snapshot's own pixel coordinates.
+struct SnapshotArea {
+    std::shared_ptr<const platform::ScreenImage> pixels;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
 };
 
 struct Selection {
@@ -65,6 +75,9 @@ public:
 
     // The most recent capture; each worker is handed its own shared, immutable buffer.
     std::shared_ptr<const Bytes> capturedImage;
+    // A dragged capture from the button's release until it has been cut out into
+    // capturedImage: its recognition starts on these pixels at once. Empty otherwise.
+    SnapshotArea capturedArea;
 
     int32_t pendingKind = 0;
     bool minimizedForCapture = false;

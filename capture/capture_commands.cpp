@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "app/control_names.h"
 #include "app/status_line.h"
@@ -92,20 +93,39 @@ void CaptureCommands::StartCapture(int kind, const Text& coordinateText) {
         restoreMainWindow();
         return;
     }
-    m_state.capturedImage = std::make_shared<const Bytes>(std::move(image));
+    // The capture before goes once the worker has started: freeing megabytes can take
+    // milliseconds (a whole 4K screen's are unmapped at once).
+    std::shared_ptr<const Bytes> previous =
+        std::exchange(m_state.capturedImage, std::make_shared<const Bytes>(std::move(image)));
     m_recognition.start(kind);
+    previous.reset();
     showPreview();
     restoreMainWindow();
 }
 
 void CaptureCommands::interactiveCapture(int kind) {
     m_state.pendingKind = kind;
-    auto result = m_selector.run(kind);
+    // The recognition starts on the snapshot's pixels as soon as the button is released; the
+    // overlay closes, the rectangle is cut out and the window comes back meanwhile.
+    bool started = false;
+    auto result = m_selector.run(kind, [&](const SnapshotArea& area) {
+        m_state.capturedArea = area;
+        m_recognition.stopLast();
+        m_recognition.start(m_state.pendingKind);
+        m_state.capturedArea = {};
+        started = true;
+        // The capture before is replaced in a moment: its megabytes go now, after the start
+        // (freeing them can take milliseconds) and before the cut, which can then reuse
+        // pages already in memory instead of faulting in fresh ones.
+        m_state.capturedImage.reset();
+    });
     if (result && !refusedByDesktop(result->bmp)) {
         // Moved, not copied: a whole-screen cut is megabytes.
         m_state.capturedImage = std::make_shared<const Bytes>(std::move(result->bmp));
-        m_recognition.stopLast();
-        m_recognition.start(m_state.pendingKind);
+        if (!started) {
+            m_recognition.stopLast();
+            m_recognition.start(m_state.pendingKind);
+        }
         showPreview();
         const auto [check, box] = coordinateSyncControls(m_state.pendingKind);
         // An unreadable screen gives no rectangle: the stored coordinates stay.

@@ -26,6 +26,15 @@ bool fileFormatOf(ImageFormat format, codec::FileFormat& fileFormat) {
     return false;
 }
 
+bool encodeInto(const codec::Image& image, ImageFormat format, Bytes& output) {
+    codec::FileFormat fileFormat;
+    if (!fileFormatOf(format, fileFormat)) return false;
+    Bytes encoded;
+    if (!codec::encode(image, fileFormat, encoded) || encoded.empty()) return false;
+    output = std::move(encoded);
+    return true;
+}
+
 }  // namespace
 
 bool ImageEncoder::Convert(const Bytes& input, ImageFormat format, Bytes& output) {
@@ -37,8 +46,22 @@ bool ImageEncoder::Convert(const Bytes& input, ImageFormat format, Bytes& output
     // which stay put until the encoder has read them.
     codec::Image image;
     if (!codec::decode(input, image) || image.width <= 0 || image.height <= 0) return false;
-    Bytes encoded;
-    if (!codec::encode(image, fileFormat, encoded) || encoded.empty()) return false;
-    output = std::move(encoded);
-    return true;
+    return encodeInto(image, format, output);
+}
+
+bool ImageEncoder::Convert(const platform::ScreenImage& image, int left, int top, int width,
+                           int height, ImageFormat format, Bytes& output) {
+    if (width <= 0 || height <= 0 || left < 0 || top < 0 || left > image.width - width ||
+        top > image.height - height ||
+        image.pixels.size() < std::size_t(image.width) * std::size_t(image.height))
+        return false;
+    // The rows stay where they are: the view starts at the rectangle's corner and steps by
+    // the whole image's width.
+    codec::Image view;
+    view.width = width;
+    view.height = height;
+    view.top = reinterpret_cast<const std::uint8_t*>(image.pixels.data() +
+                                                     std::size_t(top) * image.width + left);
+    view.pitch = std::ptrdiff_t(image.width) * 4;
+    return encodeInto(view, format, output);
 }

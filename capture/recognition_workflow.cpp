@@ -1,7 +1,5 @@
 #include "capture/recognition_workflow.h"
 
-#include <thread>
-
 #include "app/control_names.h"
 #include "capture/image_encoder.h"
 #include "json/json_document.h"
@@ -17,10 +15,15 @@ RecognitionWorkflow::RecognitionWorkflow(AppState& state, platform::Form& form,
       m_status(form),
       m_table(form) {}
 
-int RecognitionWorkflow::run(const RecognitionJob& job) {
+int RecognitionWorkflow::run(RecognitionJob job) {
     if (job.kind == static_cast<int>(RecognitionKind::Offline)) return runOffline(job);
     Bytes jpeg;
-    if (job.image) ImageEncoder::Convert(*job.image, ImageFormat::Jpeg, jpeg);
+    if (const SnapshotArea& a = job.area; a.pixels)
+        ImageEncoder::Convert(*a.pixels, a.left, a.top, a.width, a.height, ImageFormat::Jpeg, jpeg);
+    else if (job.image)
+        ImageEncoder::Convert(*job.image, ImageFormat::Jpeg, jpeg);
+    // A whole snapshot is megabytes; the wait for the reply can be long.
+    job.area.pixels.reset();
     if (stopped(job)) return 0;
     m_status.setText("状态：截图识别中……");
     if (jpeg.empty()) {
@@ -85,7 +88,10 @@ void RecognitionWorkflow::cardBranch(const RecognitionJob& job, const JsonDocume
 void RecognitionWorkflow::start(int kind) {
     RecognitionJob job;
     job.kind = kind;
-    job.image = m_state.capturedImage;
+    if (m_state.capturedArea.pixels)
+        job.area = m_state.capturedArea;
+    else
+        job.image = m_state.capturedImage;
     job.service = m_state.snapshotService();
     // Read here, on the user-interface thread: the worker then never waits for a window
     // that is busy coming back and repainting after the capture.
@@ -95,10 +101,10 @@ void RecognitionWorkflow::start(int kind) {
         std::lock_guard<std::mutex> lock(m_lastMutex);
         m_last = job.stopped;
     }
-    std::thread([this, job] {
-        run(job);
+    m_workers.run([this, job = std::move(job)]() mutable {
+        run(std::move(job));
         if (m_afterRun) m_afterRun();
-    }).detach();
+    });
 }
 
 void RecognitionWorkflow::stopLast() {

@@ -11,6 +11,7 @@
 #include "app/results_table.h"
 #include "app/status_line.h"
 #include "capture/ocr_client.h"
+#include "capture/worker_threads.h"
 #include "platform/clipboard.h"
 #include "platform/form.h"
 
@@ -21,6 +22,8 @@ class OfflineRecognizer;
 struct RecognitionJob {
     int kind = 0;
     std::shared_ptr<const Bytes> image;
+    // Or, when it has pixels, a rectangle of the frozen snapshot that is not cut out yet.
+    SnapshotArea area;
     ServiceSnapshot service;
     // The request's language field, when it was read as the worker started.
     std::optional<Text> languageCode;
@@ -40,10 +43,11 @@ public:
     using UiRunner = std::function<void(const std::function<void()>&)>;
     void setUiRunner(UiRunner runner) { m_runOnUi = std::move(runner); }
 
-    // The body of a worker thread; always 0.
-    int run(const RecognitionJob& job);
+    // The body of a worker thread; always 0. The job's pixels are let go once encoded.
+    int run(RecognitionJob job);
 
-    // Starts a worker for the kind on the current capture and remembers it as the last one.
+    // Starts a worker for the kind on the current capture (capturedArea while it has pixels,
+    // otherwise capturedImage) and remembers it as the last one.
     void start(int kind);
     // Stops the worker started last, if it still runs; never waits for it.
     void stopLast();
@@ -55,7 +59,7 @@ public:
 
 private:
     bool stopped(const RecognitionJob& job) const { return job.stopped->load(); }
-    int runOffline(const RecognitionJob& job);
+    int runOffline(RecognitionJob& job);
     void textBranch(const RecognitionJob& job, const JsonDocument& json);
     void showText(const RecognitionJob& job, const Text& text);
     void cardBranch(const RecognitionJob& job, const JsonDocument& json);
@@ -73,4 +77,6 @@ private:
     std::shared_ptr<std::atomic<bool>> m_last;
     std::function<void()> m_afterRun;
     UiRunner m_runOnUi = [](const std::function<void()>& group) { group(); };
+    // Last: ends its idle thread before the members its tasks use are gone.
+    WorkerThreads m_workers;
 };

@@ -6,9 +6,33 @@
 #include "capture/offline_recognizer.h"
 #include "capture/recognition_workflow.h"
 
-int RecognitionWorkflow::runOffline(const RecognitionJob& job) {
+namespace {
+
+// The pixels of a snapshot's rectangle, or an empty image when it does not lie inside.
+platform::ScreenImage cut(const SnapshotArea& a) {
+    const platform::ScreenImage& from = *a.pixels;
     platform::ScreenImage image;
-    const bool decoded = job.image && BmpImage::decode(*job.image, image) && !image.empty();
+    if (a.width <= 0 || a.height <= 0 || a.left < 0 || a.top < 0 || a.left > from.width - a.width ||
+        a.top > from.height - a.height)
+        return image;
+    image.width = a.width;
+    image.height = a.height;
+    image.pixels.reserve(std::size_t(a.width) * a.height);
+    for (int y = a.top; y < a.top + a.height; ++y) {
+        const auto row = from.pixels.begin() + std::ptrdiff_t(y) * from.width + a.left;
+        image.pixels.insert(image.pixels.end(), row, row + a.width);
+    }
+    return image;
+}
+
+}  // namespace
+
+int RecognitionWorkflow::runOffline(RecognitionJob& job) {
+    platform::ScreenImage image;
+    const bool decoded = job.area.pixels
+                             ? !(image = cut(job.area)).empty()
+                             : job.image && BmpImage::decode(*job.image, image) && !image.empty();
+    job.area.pixels.reset();
     if (stopped(job)) return 0;
     m_status.setText("状态：截图识别中……");
     if (!decoded) {

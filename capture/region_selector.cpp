@@ -42,27 +42,34 @@ int RegionSelector::hintLeft(int screenWidth) {
     return int(screenWidth / 2.0 - kHintWidth / 2.0);
 }
 
-std::optional<RegionSelector::Result> RegionSelector::run(int kind) {
+std::optional<RegionSelector::Result> RegionSelector::run(int kind, const Selected& onSelected) {
     if (m_open) return std::nullopt;
     m_state.pendingKind = kind;
     m_state.selection = Selection{};
     m_state.selecting = false;
 
     std::vector<platform::Monitor> monitors = m_screen.monitors();
-    m_snapshot = m_screen.snapshot();
-    if (m_snapshot.empty()) {
-        m_snapshot = {};
-        return Result{};
-    }
-    m_layout.emplace(std::move(monitors), m_snapshot);
+    auto snapshot = std::make_shared<platform::ScreenImage>(m_screen.snapshot());
+    if (snapshot->empty()) return Result{};
+    m_snapshot = std::move(snapshot);
+    m_layout.emplace(std::move(monitors), *m_snapshot);
 
     m_open = true;
     m_result.reset();
+    m_onSelected = onSelected;
     {
         SelectionReset reset(m_state, m_open);
-        m_overlay.run(m_snapshot, m_layout->monitors(), *this);
+        m_overlay.run(*m_snapshot, m_layout->monitors(), *this);
     }
-    m_snapshot = {};
+    // Cut from the frozen snapshot (the outline was only ever drawn over it) once the overlay
+    // is gone, so a recognition that started on release is not kept waiting for it.
+    if (m_result) {
+        const CaptureRect& r = m_result->rect;
+        m_result->bmp = BmpImage::encode(*m_snapshot, r.left - m_snapshot->left,
+                                         r.top - m_snapshot->top, r.width(), r.height());
+    }
+    m_onSelected = nullptr;
+    m_snapshot.reset();
     m_layout.reset();
     return std::move(m_result);
 }
@@ -181,12 +188,13 @@ void RegionSelector::onLeftRelease(int x, int y) {
     // A plain click (or a drag along one line) selects nothing: it ends the selector like a
     // cancel, so neither the capture nor the stored coordinates are replaced by an empty one.
     if (rect.valid()) {
-        Result result;
-        result.rect = rect;
-        // Cut from the frozen snapshot: the outline was only ever drawn over it.
-        result.bmp = BmpImage::encode(m_snapshot, rect.left - m_snapshot.left,
-                                      rect.top - m_snapshot.top, rect.width(), rect.height());
-        m_result = std::move(result);
+        m_result = Result{rect, {}};
+        const SnapshotArea area{m_snapshot, rect.left - m_snapshot->left,
+                                rect.top - m_snapshot->top, rect.width(), rect.height()};
+        const bool inside = area.left >= 0 && area.top >= 0 &&
+                            area.left <= m_snapshot->width - area.width &&
+                            area.top <= m_snapshot->height - area.height;
+        if (m_onSelected && inside) m_onSelected(area);
     }
     m_overlay.close();
 }

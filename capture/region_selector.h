@@ -6,6 +6,8 @@
 // rectangle is cut from the snapshot (never from the live screen, and without the outline)
 // and handed back; starting the recognition and putting the main window back are the
 // caller's business. A right click or Esc cancels.
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "app/app_state.h"
@@ -35,7 +37,12 @@ public:
     // no area (a plain click). Nothing either, at once and
     // without opening anything, while an overlay is already open. When the screen cannot be
     // read the result is empty without an overlay, so the caller reports an empty capture.
-    std::optional<Result> run(int kind);
+    // onSelected, when given, is told of the rectangle the moment the button is released,
+    // with the snapshot and the rectangle in its coordinates, while the overlay is still up:
+    // the recognition can start on those pixels while the overlay closes and the rectangle
+    // is cut out.
+    using Selected = std::function<void(const SnapshotArea& area)>;
+    std::optional<Result> run(int kind, const Selected& onSelected = {});
     bool isOpen() const { return m_open; }
 
     // The rectangle between the drag's start and end point, whichever way it went.
@@ -64,7 +71,9 @@ private:
     platform::Screen& m_screen;
     platform::Overlay& m_overlay;
     bool m_open = false;
-    platform::ScreenImage m_snapshot;
+    // Shared: a recognition started on release may still be reading it.
+    std::shared_ptr<const platform::ScreenImage> m_snapshot;
+    Selected m_onSelected;
     std::optional<MonitorLayout> m_layout;
     std::size_t m_magnifierMonitor = 0;
     std::size_t m_dragMonitor = 0;

@@ -73,11 +73,14 @@ QImage fitted(QImage image, const QSize& box) {
 }
 
 // The preview of a capture: whole blocks averaged first, so the smooth scaling that
-// follows works on a picture near the box's size instead of the whole screen.
+// follows works on a picture near the box's size instead of the whole screen. The side
+// that fits the box most tightly sets the scale, so the blocks are as large as that scale
+// allows and the picture between is never larger than needed (a capture wider than the
+// box but not taller would otherwise be copied whole at its own size first).
 QImage fromRows(const CaptureRows& rows, const QSize& box) {
     int factor = 1;
     if (!box.isEmpty())
-        factor = std::max(1, std::min(rows.width / box.width(), rows.height / box.height()));
+        factor = std::max(1, std::max(rows.width / box.width(), rows.height / box.height()));
     return fitted(reduced(rows, factor), box);
 }
 

@@ -20,10 +20,10 @@ public:
     void run(const platform::ScreenImage&, const std::vector<platform::Monitor>&,
              platform::OverlayEvents& events) override {
         ++runs;
-        m_closed = false;
+        closed = false;
         if (script) script(events);
     }
-    void close() override { m_closed = true; }
+    void close() override { closed = true; }
     void clearFigures() override {}
     void drawOutline(int, int, int, int) override {}
     void showHint(const std::string&, int, int, int, int) override {}
@@ -32,8 +32,7 @@ public:
     void updateMagnifier(int, int, int, int) override {}
     void moveSource(int, int) override {}
 
-private:
-    bool m_closed = false;
+    bool closed = false;
 };
 
 class CaptureCommandsTest : public ::testing::Test {
@@ -104,6 +103,26 @@ TEST_F(CaptureCommandsTest, CoordinateCaptureOfTheNamedBlock) {
     EXPECT_TRUE(form.messages.empty());
 }
 
+// A capture's recognition starts before the capture it replaces is freed (megabytes, whose
+// freeing can take milliseconds); a dragged one lets it go before the cut, after the start.
+TEST_F(CaptureCommandsTest, TheCaptureBeforeIsFreedOnlyAfterTheRecognitionStarted) {
+    std::weak_ptr<const Bytes> before;
+    std::vector<bool> heldAtStart;
+    CaptureCommands commands{state,
+                             form,
+                             screen,
+                             selector,
+                             {[&](int) { heldAtStart.push_back(!before.expired()); }, [] {}}};
+    for (const char* coordinates : {"10|10|50|50", ""}) {
+        state.capturedImage = std::make_shared<const Bytes>("old");
+        before = state.capturedImage;
+        drag(500, 400, 300, 200);
+        commands.StartCapture(1, coordinates);
+        EXPECT_TRUE(before.expired()) << coordinates;
+    }
+    EXPECT_EQ(heldAtStart, (std::vector<bool>{true, true}));
+}
+
 TEST_F(CaptureCommandsTest, AWindowThatWasMinimizedStaysMinimized) {
     form.setWindowState(platform::WindowState::Minimized);
     commands.StartCapture(1, "1|1|5|5");
@@ -161,6 +180,50 @@ TEST_F(CaptureCommandsTest, InteractiveCaptureCropsTheSnapshotAndSyncsTheCoordin
     EXPECT_TRUE(screen.captures.empty());  // from the frozen snapshot, not the live screen
     EXPECT_EQ(form.windowState(), platform::WindowState::Normal);
     EXPECT_FALSE(state.selecting);
+}
+
+// The recognition of a dragged rectangle starts the moment the button is released, while
+// the overlay and the minimized window are still as they were; the rest follows.
+TEST_F(CaptureCommandsTest, ADraggedCapturesRecognitionStartsOnRelease) {
+    std::vector<std::string> seen;
+    SnapshotArea area;
+    auto note = [&](const std::string& what) {
+        seen.push_back(
+            what + (overlay.closed ? " closed" : " open") +
+            (form.windowState() == platform::WindowState::Minimized ? " minimized" : ""));
+    };
+    CaptureCommands early{state,
+                          form,
+                          screen,
+                          selector,
+                          {[&](int) {
+                               note("start");
+                               area = state.capturedArea;
+                           },
+                           [&] { note("stop"); }}};
+    drag(500, 400, 300, 200);
+    // The capture before is let go by then, so the cut can reuse its memory.
+    state.capturedImage = std::make_shared<const Bytes>("old");
+    const std::weak_ptr<const Bytes> before = state.capturedImage;
+    bool beforeKeptAtClose = true;
+    overlay.script = [&, play = overlay.script](platform::OverlayEvents& e) {
+        play(e);
+        beforeKeptAtClose = !before.expired();
+    };
+    early.StartCapture(1, "");
+    EXPECT_EQ(seen, (std::vector<std::string>{"stop open minimized", "start open minimized"}));
+    EXPECT_FALSE(beforeKeptAtClose);
+    EXPECT_EQ(form.windowState(), platform::WindowState::Normal);
+    EXPECT_TRUE(overlay.closed);
+    ASSERT_TRUE(state.capturedImage);
+    EXPECT_EQ(state.capturedImage->size(), 54u + 200 * 200 * 4);
+    // The recognition had the rectangle's pixels in the snapshot; they are not kept after.
+    ASSERT_TRUE(area.pixels);
+    EXPECT_EQ(area.width, 200);
+    EXPECT_EQ(area.height, 200);
+    EXPECT_EQ(area.pixels->at(area.left, area.top), FakeScreen::colourAt(300, 200));
+    EXPECT_EQ(area.pixels->at(area.left + 199, area.top + 199), FakeScreen::colourAt(499, 399));
+    EXPECT_FALSE(state.capturedArea.pixels);
 }
 
 TEST_F(CaptureCommandsTest, CoordinateSyncGoesToTheBoxOfTheKind) {

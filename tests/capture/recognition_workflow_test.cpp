@@ -1,6 +1,7 @@
 #include "capture/recognition_workflow.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -9,7 +10,10 @@
 #include <thread>
 #include <utility>
 
+#include <unistd.h>
+
 #include "app/control_names.h"
+#include "capture/bmp_image.h"
 #include "capture/offline_recognizer.h"
 #include "support/fake_form.h"
 #include "support/fake_text_engine.h"
@@ -342,6 +346,82 @@ TEST_F(RecognitionWorkflowTest, AStartedWorkerDoesNotWaitForTheWindowToReadTheLa
     // Read as the worker started, on the user-interface thread (this one).
     EXPECT_EQ(form.offThreadLanguageReads(), 0);
     EXPECT_NE(transport.last().body.find("language_type="), std::string::npos);
+}
+
+// A dragged capture's run starts on the frozen snapshot before the rectangle is cut out:
+// it recognizes exactly what the cut holds, in the cloud and offline, and lets go of the
+// snapshot once it has read it.
+TEST_F(RecognitionWorkflowTest, ARunOnTheSnapshotRecognizesWhatTheCutHolds) {
+    transport.reply("srv/accurate", R"({"words_result":[]})");
+    FakeTextEngine engine;
+    OfflineRecognizer offline(engine);
+    workflow.setOfflineRecognizer(&offline);
+    auto snapshot = std::make_shared<platform::ScreenImage>();
+    snapshot->width = 64;
+    snapshot->height = 48;
+    for (int i = 0; i < 64 * 48; ++i) snapshot->pixels.push_back(0xff000000u | i * 2654435761u);
+    const Bytes cut = BmpImage::encode(*snapshot, 5, 7, 33, 20);
+    workflow.run(job(1, cut));
+    workflow.run(job(5, cut));
+    ASSERT_EQ(transport.requests().size(), 1u);
+    ASSERT_EQ(engine.images.size(), 1u);
+
+    state.capturedImage = std::make_shared<const Bytes>(smallBmp(8, 4));  // the one before
+    for (int kind : {1, 5}) {
+        std::promise<void> ended;
+        workflow.setAfterRun([&] { ended.set_value(); });
+        state.capturedArea = {snapshot, 5, 7, 33, 20};
+        workflow.start(kind);
+        state.capturedArea = {};
+        ASSERT_EQ(ended.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(snapshot.use_count(), 1) << kind;
+    }
+    ASSERT_EQ(transport.requests().size(), 2u);
+    EXPECT_EQ(transport.requests()[1].body, transport.requests()[0].body);
+    ASSERT_EQ(engine.images.size(), 2u);
+    EXPECT_EQ(engine.images[1].width, engine.images[0].width);
+    EXPECT_EQ(engine.images[1].height, engine.images[0].height);
+    EXPECT_EQ(engine.images[1].pixels, engine.images[0].pixels);
+}
+
+// Each run starts on a thread that waits for it, not on one made for it (which starts late
+// on a busy machine), and never waits behind a run that is still busy.
+TEST_F(RecognitionWorkflowTest, RunsStartOnAWaitingThreadAndNeverWaitForABusyOne) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<pid_t> threads;  // kernel thread ids, which are not handed out again soon
+    bool release = false;
+    workflow.setAfterRun([&] {
+        std::unique_lock lock(mutex);
+        threads.push_back(gettid());
+        changed.notify_all();
+        // The first run stays busy until the second has ended beside it.
+        if (threads.size() == 1) changed.wait(lock, [&] { return release; });
+    });
+    auto runOne = [&] {
+        const size_t before = threads.size();
+        workflow.start(1);
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10),
+                                [&] { return threads.size() > before; });
+    };
+    state.capturedImage = std::make_shared<const Bytes>();
+    ASSERT_TRUE(runOne());
+    ASSERT_TRUE(runOne());
+    EXPECT_NE(threads[1], threads[0]);
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+        changed.notify_all();
+    }
+    // Once a thread is back waiting, the next run takes it.
+    bool reused = false;
+    for (int i = 0; i < 100 && !reused; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(runOne());
+        reused = std::count(threads.begin(), threads.end() - 1, threads.back()) > 0;
+    }
+    EXPECT_TRUE(reused);
 }
 
 }  // namespace
