@@ -268,15 +268,25 @@ TEST_F(WaylandTest, ACaptureWhereTheMainWindowStandsShowsWhatLiesBeneath) {
 }
 
 // No program may grab keys on Wayland: the desktop's own shortcut runs `ozmira --command 2`,
-// which hands the coordinate capture to the running program over the session bus.
+// which hands the coordinate capture to the running program over the session bus. The
+// program has had no click, key or pointer over its windows, so no input serial to claim
+// the clipboard with, and the text must reach it all the same.
 TEST_F(WaylandTest, CommandTwoRunsTheCoordinateCaptureOfTheRunningProgram) {
-    server.setOcrResult("text", {"by command"});
+    const std::string text = "命令 by command";
+    server.setOcrResult("text", {text});
     writeCp936("windows data.ini", "[编辑框坐标]\n内容=150|100|450|300\n");
-    startOnTheRight();
+    startProgram();
+    sway("[title=\"^OzmiraV3\\.9$\"] move absolute position 1000 0");
     int status = -1;
     ProgramRunner::run({OZMIRA_BINARY_DIR "/ozmira", "--command", "2"}, 10000, &status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(program->waitFor("编辑框_源", "text", "by command")["text"], "by command");
+    EXPECT_EQ(program->waitFor("编辑框_源", "text", text)["text"], text);
+    std::string pasted;
+    for (int waited = 0; waited < 10000 && pasted != text; waited += 100) {
+        pasted = ProgramRunner::run({"wl-paste", "--no-newline"}, 2000);
+        if (pasted != text) usleep(100000);
+    }
+    EXPECT_EQ(pasted, text);
     EXPECT_LT(differenceFrom(150, 100, 300, 200), 4.0);
     EXPECT_EQ(program->close(), 0);
 }
