@@ -77,7 +77,8 @@ done
 
 # Libraries with the versions their symbols need, then what the program runs but does not
 # link: the offline engine's data, the fonts of its Chinese texts, the accessibility bus,
-# Qt's window-system and image plugins, and xdg-open for the exported workbooks.
+# Qt's window-system and image plugins, and xdg-open for the exported workbooks. wl-copy
+# puts the text on a Wayland clipboard where Qt alone cannot.
 cat >"$work/debian/control" <<EOF
 Source: ozmira
 
@@ -98,6 +99,7 @@ Architecture: $arch
 Maintainer: $maintainer
 Installed-Size: $(du -sk --exclude=DEBIAN "$root" | cut -f1)
 Depends: $depends
+Recommends: wl-clipboard
 Section: utils
 Priority: optional
 Description: turn a part of the screen into text
