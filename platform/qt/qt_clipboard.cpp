@@ -23,8 +23,10 @@ void copyThroughWlCopy(const QString& text) {
     process->setProgram(program);
     // The type is given so that wl-copy does not guess one from the text's first bytes.
     process->setArguments({QStringLiteral("--type"), QStringLiteral("text/plain;charset=utf-8")});
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // It outlives the program in the background: it must hold none of the program's own
+    // outputs open, or whoever reads them (a terminal's pipe, a test) waits for it.
     process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
     // wl-copy forks and its first process ends at once; deleting it then reaps that one.
     QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
     QObject::connect(process, &QProcess::errorOccurred, process,

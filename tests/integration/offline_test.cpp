@@ -1,5 +1,6 @@
 // Recognition without an account: known Chinese and English lines on a real X11 screen,
 // read by the offline engine in the running program.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,7 +17,9 @@ class TextWindowProcess {
 public:
     explicit TextWindowProcess(const std::string& png) {
         int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
+        // Close-on-exec: the program and what it starts in the background (wl-copy) must not
+        // hold the helper's input open, or it never sees the end of it.
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
         m_pid = fork();
         if (m_pid == 0) {
             dup2(in[0], 0);

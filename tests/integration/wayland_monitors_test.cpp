@@ -3,6 +3,7 @@
 // scale 2), both with a known pattern as background: a coordinate capture on either output (at
 // negative x on HEADLESS-2) sends that output's own pixels, whatever the other's scale, and a
 // drag on HEADLESS-2's part of the region selector gives the coordinates of what it captured.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -87,7 +88,9 @@ class Pointer {
 public:
     Pointer() {
         int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
+        // Close-on-exec: the program and what it starts in the background (wl-copy) must not
+        // hold the helper's input open, or it never sees the end of it.
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
         m_pid = fork();
         if (m_pid == 0) {
             dup2(in[0], 0);

@@ -2,6 +2,7 @@
 // scripts/headless-wayland.sh starts: captures of a window of known content through the
 // desktop's screenshot portal, sent to a local OCR service; the text in the window, on the
 // clipboard and in another program's fields; a drag driven through sway's seat.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,7 +26,9 @@ class Helper {
 public:
     explicit Helper(std::vector<std::string> args) {
         int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
+        // Close-on-exec: the program and what it starts in the background (wl-copy) must not
+        // hold the helper's input open, or it never sees the end of it.
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
         m_pid = fork();
         if (m_pid == 0) {
             dup2(in[0], 0);

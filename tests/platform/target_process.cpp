@@ -1,5 +1,6 @@
 #include "platform/target_process.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -32,7 +33,7 @@ TargetProcess::TargetProcess(const std::string& applicationName, Toolkit toolkit
     // A write to an application that died must fail, not end the test program.
     signal(SIGPIPE, SIG_IGN);
     int toChild[2], fromChild[2];
-    if (pipe(toChild) != 0 || pipe(fromChild) != 0) throw std::runtime_error("pipe failed");
+    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     m_pid = fork();
     if (m_pid < 0) throw std::runtime_error("fork failed");
     if (m_pid == 0) {
