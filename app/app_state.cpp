@@ -49,3 +49,8 @@ void AppState::release() {
     selection = {};
     selecting = false;
 }
+
+bool SnapshotArea::inside() const {
+    return pixels && width > 0 && height > 0 && left >= 0 && top >= 0 &&
+           left <= pixels->width - width && top <= pixels->height - height;
+}

@@ -33,6 +33,9 @@ struct SnapshotArea {
     int top = 0;
     int width = 0;
     int height = 0;
+
+    // Pixels there, and the rectangle wholly inside them.
+    bool inside() const;
 };
 
 struct Selection {

@@ -12,9 +12,7 @@ namespace {
 platform::ScreenImage cut(const SnapshotArea& a) {
     const platform::ScreenImage& from = *a.pixels;
     platform::ScreenImage image;
-    if (a.width <= 0 || a.height <= 0 || a.left < 0 || a.top < 0 || a.left > from.width - a.width ||
-        a.top > from.height - a.height)
-        return image;
+    if (!a.inside()) return image;
     image.width = a.width;
     image.height = a.height;
     image.pixels.reserve(std::size_t(a.width) * a.height);

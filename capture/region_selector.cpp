@@ -191,10 +191,7 @@ void RegionSelector::onLeftRelease(int x, int y) {
         m_result = Result{rect, {}};
         const SnapshotArea area{m_snapshot, rect.left - m_snapshot->left,
                                 rect.top - m_snapshot->top, rect.width(), rect.height()};
-        const bool inside = area.left >= 0 && area.top >= 0 &&
-                            area.left <= m_snapshot->width - area.width &&
-                            area.top <= m_snapshot->height - area.height;
-        if (m_onSelected && inside) m_onSelected(area);
+        if (m_onSelected && area.inside()) m_onSelected(area);
     }
     m_overlay.close();
 }
