@@ -17,8 +17,9 @@ enum class FileFormat { Bmp, Jpeg, Gif, Tiff, Png };
 inline constexpr std::int64_t kMaxPixels = std::int64_t{64} * 1024 * 1024;
 inline constexpr std::int64_t kMaxSide = 65500;
 
-// True when an image of that size is within the limits above (and not empty).
-bool acceptableSize(std::int64_t width, std::int64_t height);
+// True when an image of that size is within the limits above, or the lower pixel limit
+// given, and is not empty.
+bool acceptableSize(std::int64_t width, std::int64_t height, std::int64_t maxPixels = kMaxPixels);
 
 // 32-bit pixels, four bytes each in the order blue, green, red, alpha (the alpha byte is
 // meaningless unless hasAlpha). Row y starts at top + y * pitch. For an uncompressed 32-bit
@@ -42,8 +43,9 @@ struct Image {
 
 // Decodes a BMP, JPEG, PNG, GIF (first frame) or TIFF file, told apart by its content.
 // False, with image untouched, for anything else and for any image that is malformed,
-// truncated, empty or beyond the limits.
-bool decode(std::string_view file, Image& image);
+// truncated, empty or beyond the limits. A caller that wants less than kMaxPixels passes
+// its own limit, which is checked against the header before any pixel is allocated.
+bool decode(std::string_view file, Image& image, std::int64_t maxPixels = kMaxPixels);
 
 // Encodes the image into a complete file: BMP as 32 bits per pixel, bottom-up rows;
 // JPEG with 4:2:0 chroma subsampling at quality 80; GIF with the image's own colours when

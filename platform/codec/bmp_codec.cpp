@@ -42,7 +42,8 @@ bool plainBitFields(std::string_view file) {
 
 }  // namespace
 
-DecodeOutcome BmpCodec::decode(std::string_view file, codec::Image& image) {
+DecodeOutcome BmpCodec::decode(std::string_view file, codec::Image& image,
+                                std::int64_t maxPixels) {
     const auto size = static_cast<std::int64_t>(file.size());
     if (size < kFileHeaderSize + 4 || file[0] != 'B' || file[1] != 'M') {
         return DecodeOutcome::Refused;
@@ -57,7 +58,7 @@ DecodeOutcome BmpCodec::decode(std::string_view file, codec::Image& image) {
     const int bitsPerPixel = u16(file, 28);
     const std::uint32_t compression = u32(file, 30);
     const std::int64_t height = rawHeight < 0 ? -rawHeight : rawHeight;
-    if (!codec::acceptableSize(width, height)) return DecodeOutcome::Refused;
+    if (!codec::acceptableSize(width, height, maxPixels)) return DecodeOutcome::Refused;
 
     const bool rgb =
         compression == kRgb && (bitsPerPixel == 8 || bitsPerPixel == 24 || bitsPerPixel == 32);

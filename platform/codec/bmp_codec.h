@@ -13,7 +13,8 @@ class BmpCodec {
 public:
     // Refused for a malformed, truncated, empty or oversized bitmap; OtherVariant for a
     // well-formed header of a kind not covered here (RLE, 16 bits, OS/2 headers).
-    static DecodeOutcome decode(std::string_view file, codec::Image& image);
+    static DecodeOutcome decode(std::string_view file, codec::Image& image,
+                                std::int64_t maxPixels = codec::kMaxPixels);
     // 32 bits per pixel, bottom-up, the 54-byte header of a screen capture.
     static void encode(const codec::Image& image, std::string& file);
 };

@@ -3,6 +3,7 @@
 // satisfy some lenient plugin (TGA, WBMP) are never taken for an image.
 #include "platform/codec.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "platform/codec/bmp_codec.h"
@@ -30,30 +31,32 @@ Signature signatureOf(std::string_view file) {
     return Signature::Unknown;
 }
 
-bool decodeWith(DecodeOutcome outcome, std::string_view file, const char* qtFormat, Image& image) {
+bool decodeWith(DecodeOutcome outcome, std::string_view file, const char* qtFormat, Image& image,
+                std::int64_t maxPixels) {
     switch (outcome) {
         case DecodeOutcome::Decoded:
             return true;
         case DecodeOutcome::OtherVariant:
-            return QtImageCodec::decode(file, qtFormat, image);
+            return QtImageCodec::decode(file, qtFormat, image, maxPixels);
         case DecodeOutcome::Refused:
             break;
     }
     return false;
 }
 
-bool decodeAny(std::string_view file, Image& image) {
+bool decodeAny(std::string_view file, Image& image, std::int64_t maxPixels) {
     switch (signatureOf(file)) {
         case Signature::Bmp:
-            return decodeWith(BmpCodec::decode(file, image), file, "bmp", image);
+            return decodeWith(BmpCodec::decode(file, image, maxPixels), file, "bmp", image, maxPixels);
         case Signature::Jpeg:
-            return decodeWith(JpegCodec::decode(file, image), file, "jpeg", image);
+            return decodeWith(JpegCodec::decode(file, image, maxPixels), file, "jpeg", image,
+                              maxPixels);
         case Signature::Png:
-            return QtImageCodec::decode(file, "png", image);
+            return QtImageCodec::decode(file, "png", image, maxPixels);
         case Signature::Gif:
-            return QtImageCodec::decode(file, "gif", image);
+            return QtImageCodec::decode(file, "gif", image, maxPixels);
         case Signature::Tiff:
-            return QtImageCodec::decode(file, "tiff", image);
+            return QtImageCodec::decode(file, "tiff", image, maxPixels);
         case Signature::Unknown:
             break;
     }
@@ -79,15 +82,16 @@ bool encodeAs(const Image& image, FileFormat format, std::string& file) {
 
 }  // namespace
 
-bool acceptableSize(std::int64_t width, std::int64_t height) {
+bool acceptableSize(std::int64_t width, std::int64_t height, std::int64_t maxPixels) {
     return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
-           width * height <= kMaxPixels;
+           width * height <= std::min(maxPixels, kMaxPixels);
 }
 
-bool decode(std::string_view file, Image& image) {
+bool decode(std::string_view file, Image& image, std::int64_t maxPixels) {
     try {
         Image decoded;
-        if (!decodeAny(file, decoded) || !acceptableSize(decoded.width, decoded.height)) {
+        if (!decodeAny(file, decoded, maxPixels) ||
+            !acceptableSize(decoded.width, decoded.height, maxPixels)) {
             return false;
         }
         image = std::move(decoded);

@@ -53,7 +53,8 @@ bool JpegCodec::encode(const codec::Image& image, std::string& file) {
     return true;
 }
 
-DecodeOutcome JpegCodec::decode(std::string_view file, codec::Image& image) {
+DecodeOutcome JpegCodec::decode(std::string_view file, codec::Image& image,
+                                std::int64_t maxPixels) {
     Handle decompressor(tjInitDecompress());
     if (!decompressor) return DecodeOutcome::Refused;
     const auto* data = reinterpret_cast<const unsigned char*>(file.data());
@@ -66,7 +67,7 @@ DecodeOutcome JpegCodec::decode(std::string_view file, codec::Image& image) {
                             &colourSpace) != 0) {
         return DecodeOutcome::Refused;
     }
-    if (!codec::acceptableSize(width, height)) return DecodeOutcome::Refused;
+    if (!codec::acceptableSize(width, height, maxPixels)) return DecodeOutcome::Refused;
     if (colourSpace == TJCS_CMYK || colourSpace == TJCS_YCCK) return DecodeOutcome::OtherVariant;
 
     codec::Image decoded;

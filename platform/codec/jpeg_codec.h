@@ -15,5 +15,6 @@ public:
     static bool encode(const codec::Image& image, std::string& file);
     // Refused for malformed, truncated or oversized data (any library warning counts);
     // OtherVariant for CMYK files, which the library cannot turn into RGB.
-    static DecodeOutcome decode(std::string_view file, codec::Image& image);
+    static DecodeOutcome decode(std::string_view file, codec::Image& image,
+                                std::int64_t maxPixels = codec::kMaxPixels);
 };

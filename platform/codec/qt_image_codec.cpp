@@ -23,7 +23,8 @@ void limitAllocation() {
 
 }  // namespace
 
-bool QtImageCodec::decode(std::string_view file, const char* format, codec::Image& image) {
+bool QtImageCodec::decode(std::string_view file, const char* format, codec::Image& image,
+                          std::int64_t maxPixels) {
     limitAllocation();
     // The file's bytes are read in place, not copied.
     QByteArray bytes = QByteArray::fromRawData(file.data(), static_cast<qsizetype>(file.size()));
@@ -34,16 +35,17 @@ bool QtImageCodec::decode(std::string_view file, const char* format, codec::Imag
     reader.setDecideFormatFromContent(false);
     // The header's size is checked before anything is decoded.
     const QSize size = reader.size();
-    if (size.isValid() && !codec::acceptableSize(size.width(), size.height())) return false;
+    if (size.isValid() && !codec::acceptableSize(size.width(), size.height(), maxPixels)) return false;
 
     QImage read;
     if (!reader.read(&read) || read.isNull()) return false;
-    if (!codec::acceptableSize(read.width(), read.height())) return false;
+    if (!codec::acceptableSize(read.width(), read.height(), maxPixels)) return false;
     const bool alpha = read.hasAlphaChannel();
     // On a little-endian machine both formats hold blue, green, red, alpha bytes in order.
     const QImage pixels =
         read.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (pixels.isNull()) return false;
+    read = QImage();  // a converted copy leaves the plugin's picture unused: never three at once
 
     codec::Image decoded;
     decoded.width = pixels.width();

@@ -11,6 +11,7 @@ class QtImageCodec {
 public:
     // format is Qt's name of the one plugin to use ("png", "gif", "tiff", "bmp", "jpeg");
     // the content is never used to pick another.
-    static bool decode(std::string_view file, const char* format, codec::Image& image);
+    static bool decode(std::string_view file, const char* format, codec::Image& image,
+                       std::int64_t maxPixels = codec::kMaxPixels);
     static bool encode(const codec::Image& image, const char* format, std::string& file);
 };

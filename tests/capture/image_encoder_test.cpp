@@ -1,4 +1,5 @@
 #include "capture/image_encoder.h"
+#include "platform/codec.h"
 
 #include <gtest/gtest.h>
 
@@ -370,6 +371,25 @@ TEST(ImageEncoderTest, RefusesMalformedInputAndKeepsOutput) {
         Bytes out = "previous";
         EXPECT_FALSE(ImageEncoder::Convert(c.input, ImageFormat::Jpeg, out)) << c.label;
         EXPECT_EQ(out, "previous") << c.label;
+    }
+}
+
+// A caller's own pixel limit holds in every reader, at the header, before the pixels.
+TEST(ImageEncoderTest, ACallersPixelLimitHoldsInEveryReader) {
+    const Bytes bmp = makeBmp(10, 10, gradient);
+    std::vector<std::pair<std::string, Bytes>> files = {
+        {"32-bit BMP", bmp}, {"8-bit BMP", makeBmp(10, 10, gradient, {8})},
+        {"16-bit BMP", makeBmp(10, 10, gradient, {16})}};
+    for (const auto& [name, format] : {std::pair{"JPEG", ImageFormat::Jpeg}, {"PNG", ImageFormat::Png},
+                                       {"GIF", ImageFormat::Gif}, {"TIFF", ImageFormat::Tiff}}) {
+        ASSERT_TRUE(ImageEncoder::Convert(bmp, format, files.emplace_back(name, "").second)) << name;
+    }
+    for (const auto& [name, file] : files) {
+        codec::Image image;
+        EXPECT_FALSE(codec::decode(file, image, 99)) << name;
+        EXPECT_EQ(image.width, 0) << name;
+        EXPECT_TRUE(codec::decode(file, image, 100)) << name;
+        EXPECT_EQ(image.width * image.height, 100) << name;
     }
 }
 
