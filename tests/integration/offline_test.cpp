@@ -1,10 +1,7 @@
 // Recognition without an account: known Chinese and English lines on a real X11 screen,
 // read by the offline engine in the running program.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "integration/line_process.h"
 #include "integration/program_fixture.h"
 
 namespace {
@@ -12,61 +9,14 @@ namespace {
 constexpr int kLeft = 1000, kTop = 300, kWidth = 520, kHeight = 110;
 const char* const kLines[] = {"离线识别：屏幕上的文字", "Offline text, read on this machine"};
 
-// The test program tests/support/text_window.cpp, up until the test ends.
-class TextWindowProcess {
-public:
-    explicit TextWindowProcess(const std::string& png) {
-        int in[2], out[2];
-        // Close-on-exec: the program and what it starts in the background (wl-copy) must not
-        // hold the helper's input open, or it never sees the end of it.
-        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(in[0], 0);
-            dup2(out[1], 1);
-            close(in[1]);
-            close(out[0]);
-            std::vector<std::string> args{TEXT_WINDOW,
-                                          std::to_string(kLeft),
-                                          std::to_string(kTop),
-                                          std::to_string(kWidth),
-                                          std::to_string(kHeight),
-                                          "16",
-                                          png};
-            for (const char* line : kLines) args.push_back(line);
-            std::vector<char*> argv;
-            for (std::string& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(in[0]);
-        close(out[1]);
-        m_input = in[1];
-        m_output = out[0];
-    }
-    ~TextWindowProcess() {
-        if (m_input >= 0) close(m_input);  // the window ends when its input closes
-        if (m_output >= 0) close(m_output);
-        if (m_pid > 0) {
-            for (int i = 0; i < 50 && waitpid(m_pid, nullptr, WNOHANG) == 0; ++i) usleep(100000);
-            if (waitpid(m_pid, nullptr, WNOHANG) == 0) {
-                kill(m_pid, SIGKILL);
-                waitpid(m_pid, nullptr, 0);
-            }
-        }
-    }
-    bool ready() {
-        char buffer[16] = {};
-        return m_output >= 0 && read(m_output, buffer, sizeof buffer - 1) > 0 &&
-               std::string(buffer).rfind("ready", 0) == 0;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_input = -1;
-    int m_output = -1;
-};
+// The test program tests/support/text_window.cpp showing the lines, up until the test ends.
+std::vector<std::string> textWindow(const std::string& png) {
+    std::vector<std::string> args{TEXT_WINDOW,          std::to_string(kLeft),
+                                  std::to_string(kTop), std::to_string(kWidth),
+                                  std::to_string(kHeight), "16", png};
+    for (const char* line : kLines) args.push_back(line);
+    return args;
+}
 
 std::string coordinates() {
     return std::to_string(kLeft) + "|" + std::to_string(kTop) + "|" +
@@ -85,7 +35,7 @@ protected:
 };
 
 TEST_F(OfflineTest, CoordinateCaptureWithTheOfflineItemShowsTheExactText) {
-    TextWindowProcess window(dir.file("lines.png"));
+    LineProcess window(textWindow(dir.file("lines.png")));
     ASSERT_TRUE(window.ready());
     // A new user: no key, no saved choice, so the offline item is selected.
     writeCp936("windows data.ini",
@@ -103,7 +53,7 @@ TEST_F(OfflineTest, CoordinateCaptureWithTheOfflineItemShowsTheExactText) {
 
 // The same without a window: the rectangle of the screen, and the picture the window saved.
 TEST_F(OfflineTest, CommandLineReadsTheScreenAndImageFiles) {
-    TextWindowProcess window(dir.file("lines.png"));
+    LineProcess window(textWindow(dir.file("lines.png")));
     ASSERT_TRUE(window.ready());
     struct Case {
         std::vector<std::string> args;

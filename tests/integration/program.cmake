@@ -31,6 +31,7 @@ if(TARGET ozmira AND TARGET ozmira_test_server)
   target_link_libraries(text_window PRIVATE Qt6::Widgets)
   ozmira_test(offline_program_test
               SOURCES ${CMAKE_CURRENT_LIST_DIR}/offline_test.cpp ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp
+                      ${CMAKE_CURRENT_LIST_DIR}/line_process.cpp
               DEPS ozmira_test_server ozmira_ini ozmira_charset nlohmann_json::nlohmann_json
               LABELS program)
   add_dependencies(offline_program_test ozmira text_window)

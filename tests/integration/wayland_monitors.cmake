@@ -2,7 +2,8 @@
 # the primary, at scale 1 and at scale 2 (scripts/headless-wayland.sh around the whole test).
 if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET ozmira_codec AND TARGET virtual_pointer)
   add_executable(wayland_monitors_test ${CMAKE_CURRENT_LIST_DIR}/wayland_monitors_test.cpp
-                                       ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp)
+                                       ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp
+                                       ${CMAKE_CURRENT_LIST_DIR}/line_process.cpp)
   target_link_libraries(wayland_monitors_test PRIVATE ozmira_test_server ozmira_ini ozmira_charset
                         ozmira_codec nlohmann_json::nlohmann_json GTest::gtest GTest::gtest_main)
   target_include_directories(wayland_monitors_test PRIVATE ${CMAKE_SOURCE_DIR}/tests)

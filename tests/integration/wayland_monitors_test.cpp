@@ -3,10 +3,7 @@
 // scale 2), both with a known pattern as background: a coordinate capture on either output (at
 // negative x on HEADLESS-2) sends that output's own pixels, whatever the other's scale, and a
 // drag on HEADLESS-2's part of the region selector gives the coordinates of what it captured.
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -16,6 +13,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "integration/line_process.h"
 #include "integration/program_fixture.h"
 #include "platform/codec.h"
 
@@ -84,51 +82,11 @@ bool decodeSent(const std::string& body, codec::Image& image) {
 
 // The seat's pointer (tests/support/virtual_pointer.cpp): "move X Y WIDTH HEIGHT" puts it at
 // X, Y of a layout of that size.
-class Pointer {
-public:
-    Pointer() {
-        int in[2], out[2];
-        // Close-on-exec: the program and what it starts in the background (wl-copy) must not
-        // hold the helper's input open, or it never sees the end of it.
-        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(in[0], 0);
-            dup2(out[1], 1);
-            close(in[1]);
-            close(out[0]);
-            execl(VIRTUAL_POINTER, VIRTUAL_POINTER, nullptr);
-            _exit(127);
-        }
-        close(in[0]);
-        close(out[1]);
-        m_input = in[1];
-        m_output = out[0];
-        m_ready = answered("ready");
-    }
-    ~Pointer() {
-        close(m_input);
-        close(m_output);
-        if (m_pid > 0 && waitpid(m_pid, nullptr, 0) < 0) kill(m_pid, SIGKILL);
-    }
-    bool ready() const { return m_ready; }
-    bool move(int x, int y, int width, int height) {
-        const std::string line = "move " + std::to_string(x) + " " + std::to_string(y) + " " +
-                                 std::to_string(width) + " " + std::to_string(height) + "\n";
-        return write(m_input, line.data(), line.size()) == ssize_t(line.size()) &&
-               answered("moved");
-    }
-
-private:
-    bool answered(const std::string& word) {
-        char buffer[16] = {};
-        return read(m_output, buffer, sizeof buffer - 1) > 0 &&
-               std::string(buffer).rfind(word, 0) == 0;
-    }
-    pid_t m_pid = -1;
-    int m_input = -1, m_output = -1;
-    bool m_ready = false;
-};
+bool movePointer(LineProcess& pointer, int x, int y, int width, int height) {
+    return pointer.ask("move " + std::to_string(x) + " " + std::to_string(y) + " " +
+                           std::to_string(width) + " " + std::to_string(height),
+                       "moved");
+}
 
 // The outputs of sway's tree that show a full-screen window of the region selector.
 std::set<std::string> outputsWithSelector() {
@@ -160,7 +118,8 @@ protected:
         writePattern("second.png", kWidth, kHeight);
         writePattern("primary.png", kPrimaryWidth, kPrimaryHeight);
         sway("create_output");
-        pointer = new Pointer;
+        pointer = new LineProcess({VIRTUAL_POINTER});
+        pointerReady = pointer->ready();
     }
     static void writePattern(const std::string& name, int width, int height) {
         codec::Image image;
@@ -193,13 +152,14 @@ protected:
         std::filesystem::remove_all(folder);
     }
     static inline std::string folder;
-    static inline Pointer* pointer = nullptr;
+    static inline LineProcess* pointer = nullptr;
+    static inline bool pointerReady = false;
 
     void SetUp() override {
         ASSERT_TRUE(std::getenv("SWAYSOCK") && !std::getenv("DISPLAY"))
             << "run under scripts/headless-wayland.sh";
         ServedProgramFixture::SetUp();
-        ASSERT_TRUE(pointer && pointer->ready());
+        ASSERT_TRUE(pointerReady);
         const int scale = GetParam();
         sway("output HEADLESS-1 position " + std::to_string(kWidth / scale) + " 0 bg " + folder +
              "/primary.png stretch");
@@ -281,10 +241,10 @@ TEST_P(WaylandMonitorsTest, DragOnTheSecondOutputCapturesWhatItsCoordinatesName)
     // HEADLESS-2's device pixels 301, 201 to 541, 423, given in half pixels of the layout
     // (odd device pixels at scale 2).
     const int width = 2 * (kWidth / scale + kPrimaryWidth), height = 2 * kPrimaryHeight;
-    ASSERT_TRUE(pointer->move(2 * 301 / scale, 2 * 201 / scale, width, height));
+    ASSERT_TRUE(movePointer(*pointer, 2 * 301 / scale, 2 * 201 / scale, width, height));
     sway("seat seat0 cursor press button1");
-    EXPECT_TRUE(pointer->move(2 * 420 / scale, 2 * 300 / scale, width, height));
-    EXPECT_TRUE(pointer->move(2 * 541 / scale, 2 * 423 / scale, width, height));
+    EXPECT_TRUE(movePointer(*pointer, 2 * 420 / scale, 2 * 300 / scale, width, height));
+    EXPECT_TRUE(movePointer(*pointer, 2 * 541 / scale, 2 * 423 / scale, width, height));
     sway("seat seat0 cursor release button1");
     EXPECT_EQ(program->waitFor("编辑框坐标", "text", "-979|201|-739|423", kWaitMs)["text"],
               "-979|201|-739|423");

@@ -2,13 +2,11 @@
 // scripts/headless-wayland.sh starts: captures of a window of known content through the
 // desktop's screenshot portal, sent to a local OCR service; the text in the window, on the
 // clipboard and in another program's fields; a drag driven through sway's seat.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
+#include "integration/line_process.h"
 #include "integration/program_fixture.h"
 #include "platform/codec.h"
 #include "platform/target_process.h"
@@ -22,59 +20,6 @@ constexpr std::uint32_t kBackground = 0x336699;  // the output's colour (headles
 const char* const kLines[] = {"Wayland 识别", "ozmira 0123456789"};
 
 // A helper program of the tests that prints "ready" and lives until its input closes.
-class Helper {
-public:
-    explicit Helper(std::vector<std::string> args) {
-        int in[2], out[2];
-        // Close-on-exec: the program and what it starts in the background (wl-copy) must not
-        // hold the helper's input open, or it never sees the end of it.
-        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(in[0], 0);
-            dup2(out[1], 1);
-            close(in[1]);
-            close(out[0]);
-            std::vector<char*> argv;
-            for (std::string& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(in[0]);
-        close(out[1]);
-        m_input = in[1];
-        m_output = out[0];
-    }
-    ~Helper() {
-        if (m_input >= 0) close(m_input);
-        if (m_output >= 0) close(m_output);
-        if (m_pid <= 0) return;
-        for (int i = 0; i < 50 && waitpid(m_pid, nullptr, WNOHANG) == 0; ++i) usleep(100000);
-        if (waitpid(m_pid, nullptr, WNOHANG) == 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    bool ready() { return answered("ready"); }
-    // Sends a line and waits for the answer.
-    bool ask(const std::string& line, const std::string& answer) {
-        const std::string out = line + "\n";
-        return write(m_input, out.data(), out.size()) == ssize_t(out.size()) && answered(answer);
-    }
-
-private:
-    bool answered(const std::string& word) {
-        char buffer[16] = {};
-        return m_output >= 0 && read(m_output, buffer, sizeof buffer - 1) > 0 &&
-               std::string(buffer).rfind(word, 0) == 0;
-    }
-
-    pid_t m_pid = -1;
-    int m_input = -1;
-    int m_output = -1;
-};
-
 std::string sway(const std::string& command) {
     return ProgramRunner::run({"swaymsg", command}, 5000);
 }
@@ -115,14 +60,14 @@ protected:
         sway("for_window [title=\"^OzmiraV3\\.9$\"] floating enable");
         // The sync target's windows are needed on the accessibility bus only.
         sway("for_window [title=\"^Form[12]$\"] move scratchpad");
-        pointer = new Helper({VIRTUAL_POINTER});
+        pointer = new LineProcess({VIRTUAL_POINTER});
         pointerReady = pointer->ready();
     }
     static void TearDownTestSuite() { delete pointer; }
-    static inline Helper* pointer = nullptr;
+    static inline LineProcess* pointer = nullptr;
     static inline bool pointerReady = false;
 
-    std::unique_ptr<Helper> window;
+    std::unique_ptr<LineProcess> window;
     codec::Image shown;  // what the window shows, as it saved it
 
     void SetUp() override {
@@ -132,7 +77,7 @@ protected:
         ASSERT_TRUE(pointerReady);
         // The pointer is part of sway's screenshots: it waits in a corner where nothing is.
         sway("seat seat0 cursor set 1900 1060");
-        window = std::make_unique<Helper>(std::vector<std::string>{
+        window = std::make_unique<LineProcess>(std::vector<std::string>{
             TEXT_WINDOW, "0", "0", std::to_string(kWidth), std::to_string(kHeight), "28",
             dir.file("shown.png"), kLines[0], kLines[1]});
         ASSERT_TRUE(window->ready());
