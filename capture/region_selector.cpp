@@ -49,8 +49,12 @@ std::optional<RegionSelector::Result> RegionSelector::run(int kind, const Select
     m_state.selecting = false;
 
     std::vector<platform::Monitor> monitors = m_screen.monitors();
+    m_overlay.cover(monitors);
     auto snapshot = std::make_shared<platform::ScreenImage>(m_screen.snapshot());
-    if (snapshot->empty()) return Result{};
+    if (snapshot->empty()) {
+        m_overlay.close();
+        return Result{};
+    }
     m_snapshot = std::move(snapshot);
     m_layout.emplace(std::move(monitors), *m_snapshot);
 

@@ -42,7 +42,14 @@ public:
     // overlay is running. Figures are drawn wherever they fall, on any monitor.
     virtual void run(const ScreenImage& snapshot, const std::vector<Monitor>& monitors,
                      OverlayEvents& events) = 0;
+    // Closes a running overlay; after cover() without a run, takes the cover away.
     virtual void close() = 0;
+
+    // Before the snapshot is taken: where the window system can freeze the live screen under
+    // windows that show what lies beneath them, puts the overlay's windows up at once, so the
+    // screen stops changing before a single pixel is read and the next run() reuses them.
+    // Elsewhere it does nothing and run() opens the windows itself.
+    virtual void cover(const std::vector<Monitor>& monitors) { (void)monitors; }
 
     // Removes the drawn figures; the snapshot stays.
     virtual void clearFigures() = 0;

@@ -251,6 +251,8 @@ TEST(RegionSelectorUnreadableTest, UnreadableScreenGivesAnEmptyCaptureWithoutAnO
     EXPECT_FALSE(result->rect.valid());
     EXPECT_TRUE(result->bmp.empty());
     EXPECT_EQ(overlay.runs, 0);
+    // The cover put up before the snapshot does not stay over the screen.
+    EXPECT_FALSE(overlay.covered);
     EXPECT_FALSE(selector.isOpen());
 }
 

@@ -53,6 +53,7 @@ public:
         open = true;
         snapshotSize = {snapshot.width, snapshot.height};
         monitors = shown;
+        covered = false;
         events.onOpened();
         for (size_t i = 0; i < script.size() && open; ++i) {
             script[i](events);
@@ -63,6 +64,12 @@ public:
     void close() override {
         log.push_back("close");
         open = false;
+        covered = false;
+    }
+    void cover(const std::vector<platform::Monitor>& shown) override {
+        log.push_back("cover");
+        covered = true;
+        monitors = shown;
     }
     void clearFigures() override {
         log.push_back("clear");
@@ -96,6 +103,8 @@ public:
 
     int runs = 0;
     bool open = false;
+    // Between cover() and the run or close that takes it away.
+    bool covered = false;
     Point snapshotSize;
     std::vector<platform::Monitor> monitors;
     std::vector<std::string> log;

@@ -21,10 +21,14 @@ QPen outlinePen() {
 
 }  // namespace
 
-OverlayScene::OverlayScene(const platform::ScreenImage& snapshot)
-    : m_snapshot(reinterpret_cast<const uchar*>(snapshot.pixels.data()), snapshot.width,
-                 snapshot.height, qsizetype(snapshot.width) * 4, QImage::Format_RGB32),
-      m_snapshotAt(snapshot.left, snapshot.top) {
+OverlayScene::OverlayScene(const platform::ScreenImage& snapshot) {
+    setSnapshot(snapshot);
+}
+
+void OverlayScene::setSnapshot(const platform::ScreenImage& snapshot) {
+    m_snapshot = QImage(reinterpret_cast<const uchar*>(snapshot.pixels.data()), snapshot.width,
+                        snapshot.height, qsizetype(snapshot.width) * 4, QImage::Format_RGB32);
+    m_snapshotAt = QPoint(snapshot.left, snapshot.top);
     m_source = QImage(kSource, kSource, QImage::Format_RGB32);
     m_source.fill(Qt::black);
 }

@@ -13,14 +13,15 @@ class OverlayWidget;
 
 class QtOverlay : public platform::Overlay {
 public:
-    QtOverlay() = default;
-    ~QtOverlay() override = default;
+    QtOverlay();
+    ~QtOverlay() override;
     QtOverlay(const QtOverlay&) = delete;
     QtOverlay& operator=(const QtOverlay&) = delete;
 
     void run(const platform::ScreenImage& snapshot, const std::vector<platform::Monitor>& monitors,
              platform::OverlayEvents& events) override;
     void close() override;
+    void cover(const std::vector<platform::Monitor>& monitors) override;
     void clearFigures() override;
     void drawOutline(int x1, int y1, int x2, int y2) override;
     void showHint(const std::string& text, int left, int top, int width, int height) override;
@@ -30,6 +31,12 @@ public:
     void moveSource(int left, int top) override;
 
 private:
+    struct Windows;
+    // The windows and scene that cover() put up (before the snapshot), or those run() opens.
+    std::unique_ptr<Windows> open(const std::vector<platform::Monitor>& monitors, bool freeze);
+
+    // What cover() put up, waiting for the run that shows the snapshot in it.
+    std::unique_ptr<Windows> m_covering;
     // The scene and windows of the run under way; empty between runs, when every call does
     // nothing.
     OverlayScene* m_scene = nullptr;
