@@ -77,7 +77,8 @@ bool OverlayWidget::freeze(QScreen* screen, bool takeKeyboard) {
 
 void OverlayWidget::reveal() {
     setUpdatesEnabled(true);
-    update();
+    // At once: the window is already on the screen, showing the same pixels.
+    repaint();
 }
 
 void OverlayWidget::dismiss() {
