@@ -46,8 +46,8 @@ public:
                 const xcb_rectangle_t all{0, 0, kSide, kSide};
                 xcb_poly_fill_rectangle(m_connection, m_window, m_gc, 1, &all);
                 // Counted once the server has drawn it.
-                std::free(xcb_get_input_focus_reply(m_connection,
-                                                    xcb_get_input_focus(m_connection), nullptr));
+                std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection),
+                                                    nullptr));
                 ++m_frames;
             }
         });

@@ -48,9 +48,8 @@ bool ScreenFreeze::showBeneath(QWidget& widget) {
     xcb_connection_t* c = x11Connection();
     if (!c) return false;
     const std::uint32_t none = XCB_BACK_PIXMAP_NONE;
-    return !xcb_request_check(
-        c, xcb_change_window_attributes_checked(c, xcb_window_t(widget.winId()),
-                                                XCB_CW_BACK_PIXMAP, &none));
+    return !xcb_request_check(c, xcb_change_window_attributes_checked(
+                                     c, xcb_window_t(widget.winId()), XCB_CW_BACK_PIXMAP, &none));
 }
 
 bool ScreenFreeze::roundTrip() {
