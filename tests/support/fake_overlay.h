@@ -66,10 +66,11 @@ public:
         open = false;
         covered = false;
     }
-    void cover(const std::vector<platform::Monitor>& shown) override {
+    bool cover(const std::vector<platform::Monitor>& shown) override {
         log.push_back("cover");
         covered = true;
         monitors = shown;
+        return freezes;
     }
     void clearFigures() override {
         log.push_back("clear");
@@ -82,6 +83,7 @@ public:
     void showHint(const std::string& text, int left, int top, int width, int height) override {
         log.push_back("showHint");
         hint = Hint{text, left, top, width, height};
+        if (onShowHint) onShowHint();
     }
     void hideHint() override {
         log.push_back("hideHint");
@@ -105,6 +107,10 @@ public:
     bool open = false;
     // Between cover() and the run or close that takes it away.
     bool covered = false;
+    // What cover() answers: whether the screen froze under it.
+    bool freezes = false;
+    // Told when the hint goes up (a frozen screen then shows it).
+    std::function<void()> onShowHint;
     Point snapshotSize;
     std::vector<platform::Monitor> monitors;
     std::vector<std::string> log;

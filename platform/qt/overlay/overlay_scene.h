@@ -33,6 +33,8 @@ public:
 
     // Paints everything onto a painter whose units are screen pixels.
     void paint(QPainter& painter, const QRect& area) const;
+    // The hint label alone, as paint() draws it.
+    static void paintHint(QPainter& painter, const QString& text, const QRect& rect);
 
 private:
     void dirty(const QRect& rect) const;

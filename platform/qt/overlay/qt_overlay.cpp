@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/qt/overlay/hint_window.h"
 #include "platform/qt/overlay/overlay_input_guard.h"
 #include "platform/qt/overlay/overlay_scene.h"
 #include "platform/qt/overlay/overlay_screens.h"
@@ -30,8 +31,12 @@ struct QtOverlay::Windows {
     OverlayInputGuard guard;
     std::vector<platform::Monitor> monitors;
     std::vector<std::unique_ptr<OverlayWidget>> widgets;
+    // For each widget, its screen and the monitor it shows.
     std::vector<QScreen*> screens;
+    std::vector<platform::Monitor> shown;
     bool frozen = false;
+    // Over a frozen screen the hint is a window of its own, up before the snapshot.
+    std::unique_ptr<HintWindow> hint;
 };
 
 QtOverlay::QtOverlay() = default;
@@ -54,6 +59,7 @@ std::unique_ptr<QtOverlay::Windows> QtOverlay::open(const std::vector<platform::
         OverlayWidget& widget = *windows->widgets[i];
         QScreen* screen = screens[shown[order[i]]];
         windows->screens.push_back(screen);
+        windows->shown.push_back(monitors[order[i]]);
         if (!freeze) continue;
         if (!widget.freeze(screen, i == 0)) return nullptr;
         windows->guard.allow(widget.windowHandle());
@@ -61,13 +67,27 @@ std::unique_ptr<QtOverlay::Windows> QtOverlay::open(const std::vector<platform::
     return windows;
 }
 
-void QtOverlay::cover(const std::vector<platform::Monitor>& monitors) {
-    if (m_scene || m_covering || !ScreenFreeze::available()) return;
+bool QtOverlay::cover(const std::vector<platform::Monitor>& monitors) {
+    if (m_scene || m_covering || !ScreenFreeze::available()) return false;
     // Whatever fails here leaves the plain path: run() opens managed windows itself.
     m_covering = open(monitors, true);
     // Mapped before the snapshot's first request reaches the server (without handling events:
     // nothing may run in between).
     if (m_covering && !ScreenFreeze::roundTrip()) close();
+    return m_covering != nullptr;
+}
+
+bool QtOverlay::showHintWindow(Windows& windows, const QString& text, const QRect& rect) {
+    if (windows.hint && windows.hint->showing(text, rect)) return true;
+    for (std::size_t i = 0; i < windows.shown.size(); ++i) {
+        const platform::Monitor& m = windows.shown[i];
+        if (!QRect(m.left, m.top, m.width, m.height).contains(rect.topLeft())) continue;
+        if (!windows.hint) windows.hint = std::make_unique<HintWindow>();
+        if (windows.hint->showAt(windows.screens[i], m, text, rect)) return true;
+        windows.hint->hide();
+        return false;
+    }
+    return false;
 }
 
 void QtOverlay::run(const platform::ScreenImage& snapshot,
@@ -79,6 +99,7 @@ void QtOverlay::run(const platform::ScreenImage& snapshot,
     if (!windows) windows = open(monitors, false);
     if (!windows) return;
     windows->scene.setSnapshot(snapshot);
+    m_running = windows.get();
 
     QEventLoop loop;
     bool closed = false;
@@ -105,17 +126,20 @@ void QtOverlay::run(const platform::ScreenImage& snapshot,
         windows->guard.allow(widget->windowHandle());
     }
     if (!closed) loop.exec(QEventLoop::DialogExec);
+    if (windows->hint) windows->hint->hide();
     for (OverlayWidget* widget : m_widgets) {
         widget->onClosed = nullptr;
         widget->dismiss();
     }
     m_scene = nullptr;
+    m_running = nullptr;
     m_widgets.clear();
 }
 
 void QtOverlay::close() {
     for (OverlayWidget* widget : m_widgets) widget->dismiss();
     if (m_covering) {
+        if (m_covering->hint) m_covering->hint->hide();
         for (auto& widget : m_covering->widgets) widget->dismiss();
         m_covering.reset();
     }
@@ -130,11 +154,21 @@ void QtOverlay::drawOutline(int x1, int y1, int x2, int y2) {
 }
 
 void QtOverlay::showHint(const std::string& text, int left, int top, int width, int height) {
-    if (m_scene) m_scene->showHint(QString::fromStdString(text), QRect(left, top, width, height));
+    const QString label = QString::fromStdString(text);
+    const QRect rect(left, top, width, height);
+    Windows* windows = m_scene ? m_running : m_covering.get();
+    if (windows && windows->frozen && showHintWindow(*windows, label, rect)) {
+        // Under a cover: on the screen before the snapshot's first request.
+        if (!m_scene) ScreenFreeze::roundTrip();
+        return;
+    }
+    if (m_scene) m_scene->showHint(label, rect);
 }
 
 void QtOverlay::hideHint() {
-    if (m_scene) m_scene->hideHint();
+    if (!m_scene) return;
+    if (m_running->hint) m_running->hint->hide();
+    m_scene->hideHint();
 }
 
 void QtOverlay::setMagnifierVisible(bool visible) {

@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <QImage>
 #include <QWidget>
 #include <cstdlib>
 #include <string>
@@ -59,4 +60,27 @@ bool ScreenFreeze::roundTrip() {
         xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
     std::free(reply);
     return reply != nullptr;
+}
+
+bool ScreenFreeze::putImage(QWidget& widget, const QImage& image) {
+    xcb_connection_t* c = x11Connection();
+    if (!c) return false;
+    const auto window = xcb_window_t(widget.winId());
+    xcb_get_geometry_reply_t* geometry =
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    if (!geometry) return false;
+    const std::uint8_t depth = geometry->depth;
+    std::free(geometry);
+    // 32 bits a pixel, blue first in memory: the Z pixmap of a 24- or 32-bit visual.
+    if (depth != 24 && depth != 32) return false;
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    const std::size_t bytes = std::size_t(pixels.sizeInBytes());
+    if (bytes + 64 > std::size_t(xcb_get_maximum_request_length(c)) * 4) return false;
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, window, 0, nullptr);
+    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, gc, std::uint16_t(pixels.width()),
+                  std::uint16_t(pixels.height()), 0, 0, 0, depth, std::uint32_t(bytes),
+                  pixels.constBits());
+    xcb_free_gc(c, gc);
+    return true;
 }

@@ -4,6 +4,7 @@
 // nothing beneath can draw there any more: the screen stays as it was at the map until the
 // window paints. Put up unmanaged (no window manager round trip), such windows freeze the
 // screen before its snapshot is read, and the snapshot then equals what they show.
+class QImage;
 class QWidget;
 
 class ScreenFreeze {
@@ -13,6 +14,9 @@ public:
     static bool available();
     // Makes the widget's (created) native window keep what lies beneath it until painted.
     static bool showBeneath(QWidget& widget);
+    // Puts the picture on the widget's mapped native window at once, at its top-left corner,
+    // without the toolkit's paint (which waits for the window system's expose).
+    static bool putImage(QWidget& widget, const QImage& image);
     // Waits until the server has carried out every request sent so far; false on a broken
     // connection.
     static bool roundTrip();
