@@ -1,7 +1,8 @@
 #pragma once
 // The region selector's overlay as Qt windows: one frameless, full-screen window on each
 // monitor, on top, each a top-level window of its own, run in a local event loop until it
-// closes; meanwhile the program's other windows take no input. Create and use it on the
+// closes; meanwhile the program's other windows take no input. Over a frozen screen the hint
+// is a small window of its own above them. Create and use it on the
 // user-interface thread, after the QApplication.
 #include <memory>
 #include <vector>
