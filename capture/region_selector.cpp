@@ -22,6 +22,19 @@ private:
     bool& m_open;
 };
 
+// Copies the patch's pixels over the image where they overlap.
+void paste(platform::ScreenImage& image, const platform::ScreenImage& patch) {
+    for (int y = 0; y < patch.height; ++y) {
+        const int row = patch.top + y - image.top;
+        if (row < 0 || row >= image.height) continue;
+        for (int x = 0; x < patch.width; ++x) {
+            const int column = patch.left + x - image.left;
+            if (column >= 0 && column < image.width)
+                image.pixels[std::size_t(row) * image.width + column] = patch.at(x, y);
+        }
+    }
+}
+
 }  // namespace
 
 RegionSelector::RegionSelector(AppState& state, platform::Screen& screen,
@@ -49,8 +62,15 @@ std::optional<RegionSelector::Result> RegionSelector::run(int kind, const Select
     m_state.selecting = false;
 
     std::vector<platform::Monitor> monitors = m_screen.monitors();
+    platform::ScreenImage beneathHint;
+    if (m_overlay.cover(monitors)) beneathHint = showHintEarly(monitors);
     auto snapshot = std::make_shared<platform::ScreenImage>(m_screen.snapshot());
-    if (snapshot->empty()) return Result{};
+    if (snapshot->empty()) {
+        m_overlay.close();
+        return Result{};
+    }
+    // The snapshot shows the screen as it was when it froze, not the label on it.
+    paste(*snapshot, beneathHint);
     m_snapshot = std::move(snapshot);
     m_layout.emplace(std::move(monitors), *m_snapshot);
 
@@ -74,10 +94,30 @@ std::optional<RegionSelector::Result> RegionSelector::run(int kind, const Select
     return std::move(m_result);
 }
 
+CaptureRect RegionSelector::hintArea(const platform::Monitor& primary) {
+    const int left = primary.left + hintLeft(primary.width);
+    const int top = primary.top + kHintTop;
+    return {left, top, left + kHintWidth, top + kHintHeight};
+}
+
+platform::ScreenImage RegionSelector::showHintEarly(
+    const std::vector<platform::Monitor>& monitors) {
+    platform::ScreenImage beneath;
+    const CaptureRect hint = hintArea(MonitorLayout(monitors, beneath).primary());
+    // Read on the frozen screen, so it is what the snapshot would have held there.
+    if (BmpImage::decode(m_screen.capture(hint.left, hint.top, hint.width(), hint.height()),
+                         beneath)) {
+        beneath.left = hint.left;
+        beneath.top = hint.top;
+    }
+    m_overlay.showHint(kHint, hint.left, hint.top, hint.width(), hint.height());
+    return beneath;
+}
+
 void RegionSelector::onOpened() {
     const platform::Monitor& primary = m_layout->primary();
-    m_overlay.showHint(kHint, primary.left + hintLeft(primary.width), primary.top + kHintTop,
-                       kHintWidth, kHintHeight);
+    const CaptureRect hint = hintArea(primary);
+    m_overlay.showHint(kHint, hint.left, hint.top, hint.width(), hint.height());
     m_hintVisible = true;
     // The source square waits in the primary monitor's bottom-left corner until the first
     // move shows it.
@@ -104,10 +144,8 @@ void RegionSelector::follow(std::size_t monitor) {
 }
 
 bool RegionSelector::overHint(int x, int y) const {
-    const platform::Monitor& primary = m_layout->primary();
-    const int left = primary.left + hintLeft(primary.width);
-    const int top = primary.top + kHintTop;
-    return m_hintVisible && x >= left && x < left + kHintWidth && y >= top && y < top + kHintHeight;
+    const CaptureRect hint = hintArea(m_layout->primary());
+    return m_hintVisible && x >= hint.left && x < hint.right && y >= hint.top && y < hint.bottom;
 }
 
 bool RegionSelector::overSource(int x, int y) const {

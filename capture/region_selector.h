@@ -11,11 +11,11 @@
 #include <optional>
 
 #include "app/app_state.h"
-#include "text/text_tools.h"
 #include "capture/capture_rect.h"
 #include "capture/monitor_layout.h"
 #include "platform/overlay.h"
 #include "platform/screen.h"
+#include "text/text_tools.h"
 
 class RegionSelector : private platform::OverlayEvents {
 public:
@@ -57,6 +57,12 @@ private:
     void onRightPress(int x, int y) override;
     void onMove(int x, int y) override;
     void onEscape() override;
+
+    // The hint label's place on that monitor.
+    static CaptureRect hintArea(const platform::Monitor& primary);
+    // On a frozen screen: the hint goes up before the snapshot is read; what it hides of the
+    // screen is read first, to be put back into the snapshot. Empty when unreadable.
+    platform::ScreenImage showHintEarly(const std::vector<platform::Monitor>& monitors);
 
     void updateMagnifier(int x, int y);
     // Puts the magnifier's source square on that monitor, in its bottom-left corner, when

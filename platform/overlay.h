@@ -42,14 +42,26 @@ public:
     // overlay is running. Figures are drawn wherever they fall, on any monitor.
     virtual void run(const ScreenImage& snapshot, const std::vector<Monitor>& monitors,
                      OverlayEvents& events) = 0;
+    // Closes a running overlay; after cover() without a run, takes the cover away.
     virtual void close() = 0;
+
+    // Before the snapshot is taken: where the window system can freeze the live screen under
+    // windows that show what lies beneath them, puts the overlay's windows up at once, so the
+    // screen stops changing before a single pixel is read and the next run() reuses them;
+    // true then. Elsewhere it does nothing, returns false and run() opens the windows itself.
+    virtual bool cover(const std::vector<Monitor>& monitors) {
+        (void)monitors;
+        return false;
+    }
 
     // Removes the drawn figures; the snapshot stays.
     virtual void clearFigures() = 0;
     // The selection outline between two corners: green, 2 pixels wide, hollow.
     virtual void drawOutline(int x1, int y1, int x2, int y2) = 0;
 
-    // A label with the text (UTF-8) at that geometry.
+    // A label with the text (UTF-8) at that geometry. Also between a cover() that froze the
+    // screen and the run: the label is then on the screen at once, so the snapshot taken
+    // after it shows it too.
     virtual void showHint(const std::string& text, int left, int top, int width, int height) = 0;
     virtual void hideHint() = 0;
 

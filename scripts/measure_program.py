@@ -4,8 +4,11 @@
 Hotkey to overlay: the time from a hotkey's press (XTest) to the region selector's hint
 on the screen, with the main window shown and, as the baseline, already minimized; each
 overlay is also checked for the main window (it must show the desktop where the window
-was). Memory: resident size at idle and after whole-screen coordinate captures. Idle:
-context switches of all the program's threads per second, shown and minimized.
+was). Where the screen is frozen first (X11 without a compositing manager) the hint is up
+before the snapshot is read and the overlay's later paint shows the very pixels already on
+the screen, so no reading of the screen can tell when that paint ends. Memory: resident
+size at idle and after whole-screen coordinate captures. Idle: context switches of all the
+program's threads per second, shown and minimized.
 Prints Markdown. Run by hand, never by the tests.
 """
 

@@ -251,6 +251,8 @@ TEST(RegionSelectorUnreadableTest, UnreadableScreenGivesAnEmptyCaptureWithoutAnO
     EXPECT_FALSE(result->rect.valid());
     EXPECT_TRUE(result->bmp.empty());
     EXPECT_EQ(overlay.runs, 0);
+    // The cover put up before the snapshot does not stay over the screen.
+    EXPECT_FALSE(overlay.covered);
     EXPECT_FALSE(selector.isOpen());
 }
 
@@ -283,6 +285,42 @@ TEST_F(RegionSelectorTest, OpensOverAFreshSnapshotWithTheHintAndNoMagnifier) {
     EXPECT_EQ(overlay.hint->height, 32);
     EXPECT_FALSE(overlay.magnifierVisible);
     EXPECT_EQ(overlay.sourceSquare, (P{0, kH - 21}));
+}
+
+TEST(RegionSelectorFrozenTest, OnAFrozenScreenTheHintGoesUpBeforeTheSnapshotAndIsNotInIt) {
+    // A screen that shows the hint once the overlay put it up, as a frozen X screen does.
+    struct HintedScreen : FakeScreen {
+        using FakeScreen::FakeScreen;
+        std::optional<FakeOverlay::Hint> drawn;
+        platform::ScreenImage snapshot() override {
+            platform::ScreenImage image = FakeScreen::snapshot();
+            for (int y = 0; drawn && y < drawn->height; ++y)
+                for (int x = 0; x < drawn->width; ++x)
+                    image.pixels[size_t(drawn->top + y) * image.width + drawn->left + x] = ~0u;
+            return image;
+        }
+    };
+    for (const bool freezes : {false, true}) {
+        HintedScreen screen(kW, kH);
+        TempDir dir;
+        AppState state{dir.path()};
+        FakeOverlay overlay;
+        overlay.freezes = freezes;
+        int snapshotsAtHint = -1;
+        overlay.onShowHint = [&] {
+            if (snapshotsAtHint < 0) snapshotsAtHint = screen.snapshots;
+            screen.drawn = overlay.hint;
+        };
+        overlay.script = {FakeOverlay::press(90, 2), FakeOverlay::release(560, 60)};
+        RegionSelector selector{state, screen, overlay};
+        const auto result = selector.run(1);
+        ASSERT_TRUE(result) << freezes;
+        EXPECT_EQ(snapshotsAtHint, freezes ? 0 : 1) << freezes;
+        // The pixels beneath the label are those the screen held before it went up.
+        EXPECT_EQ(result->bmp, BmpImage::encode(FakeScreen{kW, kH}.snapshot(), 90, 2, 470, 58))
+            << freezes;
+        EXPECT_FALSE(overlay.hint) << freezes;
+    }
 }
 
 TEST_F(RegionSelectorTest, HintHidesOnPressOrWhenThePointerReachesIt) {

@@ -40,10 +40,12 @@ void settle(int ms = 150) {
     while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
+// The windows covering a whole monitor (not the hint's small one).
 std::vector<QWidget*> overlayWindows() {
     std::vector<QWidget*> shown;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed())
+        if (w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed() &&
+            w->geometry() == w->screen()->geometry())
             shown.push_back(w);
     return shown;
 }

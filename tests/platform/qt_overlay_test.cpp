@@ -58,7 +58,9 @@ void keepScreenshot(const QString& name) {
 // The full-screen overlay window once the server shows it, or null.
 QWidget* overlayWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed()) return w;
+        if (w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed() &&
+            w->geometry() == w->screen()->geometry())
+            return w;
     return nullptr;
 }
 

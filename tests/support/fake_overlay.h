@@ -53,6 +53,7 @@ public:
         open = true;
         snapshotSize = {snapshot.width, snapshot.height};
         monitors = shown;
+        covered = false;
         events.onOpened();
         for (size_t i = 0; i < script.size() && open; ++i) {
             script[i](events);
@@ -63,6 +64,13 @@ public:
     void close() override {
         log.push_back("close");
         open = false;
+        covered = false;
+    }
+    bool cover(const std::vector<platform::Monitor>& shown) override {
+        log.push_back("cover");
+        covered = true;
+        monitors = shown;
+        return freezes;
     }
     void clearFigures() override {
         log.push_back("clear");
@@ -75,6 +83,7 @@ public:
     void showHint(const std::string& text, int left, int top, int width, int height) override {
         log.push_back("showHint");
         hint = Hint{text, left, top, width, height};
+        if (onShowHint) onShowHint();
     }
     void hideHint() override {
         log.push_back("hideHint");
@@ -96,6 +105,12 @@ public:
 
     int runs = 0;
     bool open = false;
+    // Between cover() and the run or close that takes it away.
+    bool covered = false;
+    // What cover() answers: whether the screen froze under it.
+    bool freezes = false;
+    // Told when the hint goes up (a frozen screen then shows it).
+    std::function<void()> onShowHint;
     Point snapshotSize;
     std::vector<platform::Monitor> monitors;
     std::vector<std::string> log;

@@ -21,10 +21,14 @@ QPen outlinePen() {
 
 }  // namespace
 
-OverlayScene::OverlayScene(const platform::ScreenImage& snapshot)
-    : m_snapshot(reinterpret_cast<const uchar*>(snapshot.pixels.data()), snapshot.width,
-                 snapshot.height, qsizetype(snapshot.width) * 4, QImage::Format_RGB32),
-      m_snapshotAt(snapshot.left, snapshot.top) {
+OverlayScene::OverlayScene(const platform::ScreenImage& snapshot) {
+    setSnapshot(snapshot);
+}
+
+void OverlayScene::setSnapshot(const platform::ScreenImage& snapshot) {
+    m_snapshot = QImage(reinterpret_cast<const uchar*>(snapshot.pixels.data()), snapshot.width,
+                        snapshot.height, qsizetype(snapshot.width) * 4, QImage::Format_RGB32);
+    m_snapshotAt = QPoint(snapshot.left, snapshot.top);
     m_source = QImage(kSource, kSource, QImage::Format_RGB32);
     m_source.fill(Qt::black);
 }
@@ -117,14 +121,16 @@ void OverlayScene::paint(QPainter& painter, const QRect& area) const {
         painter.drawImage(m_sourceAt, m_source);
         painter.drawImage(m_viewAt, m_view);
     }
-    if (m_hint) {
-        painter.fillRect(m_hint->second, kHintBackground);
-        QFont font;
-        font.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
-                          QStringLiteral("Noto Sans CJK SC")});
-        font.setPixelSize(kHintPixelSize);
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.drawText(m_hint->second, Qt::AlignLeft | Qt::AlignVCenter, m_hint->first);
-    }
+    if (m_hint) paintHint(painter, m_hint->first, m_hint->second);
+}
+
+void OverlayScene::paintHint(QPainter& painter, const QString& text, const QRect& rect) {
+    painter.fillRect(rect, kHintBackground);
+    QFont font;
+    font.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
+                      QStringLiteral("Noto Sans CJK SC")});
+    font.setPixelSize(kHintPixelSize);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, text);
 }

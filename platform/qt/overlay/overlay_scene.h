@@ -16,6 +16,9 @@ class OverlayScene {
 public:
     // The snapshot must outlive the scene: its pixels are shown without a copy.
     explicit OverlayScene(const platform::ScreenImage& snapshot);
+    // A scene whose snapshot comes later (windows put up before it was taken).
+    OverlayScene() = default;
+    void setSnapshot(const platform::ScreenImage& snapshot);
 
     // Told every area (screen coordinates) that must be painted again.
     std::function<void(const QRect&)> onDirty;
@@ -30,6 +33,8 @@ public:
 
     // Paints everything onto a painter whose units are screen pixels.
     void paint(QPainter& painter, const QRect& area) const;
+    // The hint label alone, as paint() draws it.
+    static void paintHint(QPainter& painter, const QString& text, const QRect& rect);
 
 private:
     void dirty(const QRect& rect) const;

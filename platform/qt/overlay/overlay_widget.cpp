@@ -9,13 +9,14 @@
 #include <QWindow>
 
 #include "platform/qt/overlay/overlay_screens.h"
+#include "platform/qt/overlay/screen_freeze.h"
 
 OverlayWidget::OverlayWidget(const OverlayScene& scene, const platform::Monitor& monitor,
-                             platform::OverlayEvents& events)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+                             bool unmanaged)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           (unmanaged ? Qt::BypassWindowManagerHint : Qt::Widget)),
       m_scene(scene),
-      m_monitor(monitor),
-      m_events(events) {
+      m_monitor(monitor) {
     setWindowTitle(QStringLiteral("Ozmira"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -45,6 +46,39 @@ void OverlayWidget::open(QScreen* screen, bool takeKeyboard) {
     QTimer::singleShot(0, this, [this] {
         if (m_active) grabKeyboard();
     });
+}
+
+bool OverlayWidget::freeze(QScreen* screen, bool takeKeyboard) {
+    m_active = true;
+    m_keyboard = takeKeyboard;
+    // Nothing of the scene (no snapshot yet) may reach the screen before reveal().
+    setUpdatesEnabled(false);
+    create();
+    if (QWindow* window = windowHandle()) {
+        window->setScreen(screen);
+        window->installEventFilter(this);
+    }
+    setGeometry(screen->geometry());
+    if (!ScreenFreeze::showBeneath(*this)) {
+        dismiss();
+        return false;
+    }
+    show();
+    // An unmanaged window never gets the focus from a window manager: the keys are grabbed.
+    // The grab is asked after the map, on the same connection, so the server sees it mapped.
+    if (takeKeyboard && !windowHandle()->setKeyboardGrabEnabled(true)) {
+        m_keyboard = false;
+        dismiss();
+        return false;
+    }
+    if (takeKeyboard) grabKeyboard();
+    return true;
+}
+
+void OverlayWidget::reveal() {
+    setUpdatesEnabled(true);
+    // At once: the window is already on the screen, showing the same pixels.
+    repaint();
 }
 
 void OverlayWidget::dismiss() {
@@ -91,24 +125,24 @@ QPoint OverlayWidget::toScreen(const QMouseEvent& event) const {
 // while the copies the widget gets are rounded to whole logical pixels, which on a display
 // scaled by 2 would move every odd corner by one pixel.
 bool OverlayWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == windowHandle() && m_active) {
+    if (watched == windowHandle() && m_active && m_events) {
         switch (event->type()) {
             case QEvent::MouseButtonPress: {
                 const auto* mouse = static_cast<const QMouseEvent*>(event);
                 const QPoint at = toScreen(*mouse);
-                if (mouse->button() == Qt::LeftButton) m_events.onLeftPress(at.x(), at.y());
-                if (mouse->button() == Qt::RightButton) m_events.onRightPress(at.x(), at.y());
+                if (mouse->button() == Qt::LeftButton) m_events->onLeftPress(at.x(), at.y());
+                if (mouse->button() == Qt::RightButton) m_events->onRightPress(at.x(), at.y());
                 break;
             }
             case QEvent::MouseButtonRelease: {
                 const auto* mouse = static_cast<const QMouseEvent*>(event);
                 const QPoint at = toScreen(*mouse);
-                if (mouse->button() == Qt::LeftButton) m_events.onLeftRelease(at.x(), at.y());
+                if (mouse->button() == Qt::LeftButton) m_events->onLeftRelease(at.x(), at.y());
                 break;
             }
             case QEvent::MouseMove: {
                 const QPoint at = toScreen(*static_cast<const QMouseEvent*>(event));
-                m_events.onMove(at.x(), at.y());
+                m_events->onMove(at.x(), at.y());
                 break;
             }
             default:
@@ -119,7 +153,7 @@ bool OverlayWidget::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void OverlayWidget::keyPressEvent(QKeyEvent* event) {
-    if (m_active && event->key() == Qt::Key_Escape) m_events.onEscape();
+    if (m_active && m_events && event->key() == Qt::Key_Escape) m_events->onEscape();
 }
 
 void OverlayWidget::closeEvent(QCloseEvent* event) {

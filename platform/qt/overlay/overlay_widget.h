@@ -16,14 +16,22 @@ class OverlayWidget : public QWidget {
 public:
     // A top-level window of its own, kept with no other: a Wayland compositor may keep a
     // window on its parent's output.
-    OverlayWidget(const OverlayScene& scene, const platform::Monitor& monitor,
-                  platform::OverlayEvents& events);
+    // An unmanaged window (freezing) bypasses the window manager, so it is on the screen as
+    // soon as it is mapped; it reports input from the first setEvents() on.
+    OverlayWidget(const OverlayScene& scene, const platform::Monitor& monitor, bool unmanaged);
+
+    void setEvents(platform::OverlayEvents& events) { m_events = &events; }
 
     // Called once when the window goes away, whoever closed it.
     std::function<void()> onClosed;
 
     // Covers the screen; the window that takes the keyboard also gets the focus.
     void open(QScreen* screen, bool takeKeyboard);
+    // Covers the screen with an unmanaged window that shows, unpainted, the frozen screen
+    // beneath it; false when the window system did not let it (the window is then hidden).
+    bool freeze(QScreen* screen, bool takeKeyboard);
+    // Lets a frozen window paint the scene (the same pixels, once it holds the snapshot).
+    void reveal();
     // Hides the window without reporting input any more.
     void dismiss();
     // Schedules a repaint of what of a screen rectangle lies on this window.
@@ -41,7 +49,7 @@ private:
 
     const OverlayScene& m_scene;
     platform::Monitor m_monitor;
-    platform::OverlayEvents& m_events;
+    platform::OverlayEvents* m_events = nullptr;
     bool m_active = false;
     bool m_keyboard = false;
 };

@@ -4,10 +4,12 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/qt/overlay/hint_window.h"
 #include "platform/qt/overlay/overlay_input_guard.h"
 #include "platform/qt/overlay/overlay_scene.h"
 #include "platform/qt/overlay/overlay_screens.h"
 #include "platform/qt/overlay/overlay_widget.h"
+#include "platform/qt/overlay/screen_freeze.h"
 
 namespace {
 
@@ -21,51 +23,126 @@ std::vector<OverlayScreens::Screen> describe(const QList<QScreen*>& screens) {
 
 }  // namespace
 
+// The windows of one run, one per shown monitor, the primary monitor's first (it takes the
+// keyboard), and the scene they show. Input to the program's other windows is held off while
+// they exist.
+struct QtOverlay::Windows {
+    OverlayScene scene;
+    OverlayInputGuard guard;
+    std::vector<platform::Monitor> monitors;
+    std::vector<std::unique_ptr<OverlayWidget>> widgets;
+    // For each widget, its screen and the monitor it shows.
+    std::vector<QScreen*> screens;
+    std::vector<platform::Monitor> shown;
+    bool frozen = false;
+    // Over a frozen screen the hint is a window of its own, up before the snapshot.
+    std::unique_ptr<HintWindow> hint;
+};
+
+QtOverlay::QtOverlay() = default;
+QtOverlay::~QtOverlay() = default;
+
+std::unique_ptr<QtOverlay::Windows> QtOverlay::open(const std::vector<platform::Monitor>& monitors,
+                                                    bool freeze) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const std::vector<int> shown = OverlayScreens::match(monitors, describe(screens));
+    std::vector<std::size_t> order;
+    for (std::size_t m = 0; m < monitors.size(); ++m)
+        if (shown[m] >= 0) order.insert(monitors[m].primary ? order.begin() : order.end(), m);
+    if (order.empty()) return nullptr;
+    auto windows = std::make_unique<Windows>();
+    windows->monitors = monitors;
+    windows->frozen = freeze;
+    for (std::size_t m : order)
+        windows->widgets.emplace_back(new OverlayWidget(windows->scene, monitors[m], freeze));
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        OverlayWidget& widget = *windows->widgets[i];
+        QScreen* screen = screens[shown[order[i]]];
+        windows->screens.push_back(screen);
+        windows->shown.push_back(monitors[order[i]]);
+        if (!freeze) continue;
+        if (!widget.freeze(screen, i == 0)) return nullptr;
+        windows->guard.allow(widget.windowHandle());
+    }
+    return windows;
+}
+
+bool QtOverlay::cover(const std::vector<platform::Monitor>& monitors) {
+    if (m_scene || m_covering || !ScreenFreeze::available()) return false;
+    // Whatever fails here leaves the plain path: run() opens managed windows itself.
+    m_covering = open(monitors, true);
+    // Mapped before the snapshot's first request reaches the server (without handling events:
+    // nothing may run in between).
+    if (m_covering && !ScreenFreeze::roundTrip()) close();
+    return m_covering != nullptr;
+}
+
+bool QtOverlay::showHintWindow(Windows& windows, const QString& text, const QRect& rect) {
+    if (windows.hint && windows.hint->showing(text, rect)) return true;
+    for (std::size_t i = 0; i < windows.shown.size(); ++i) {
+        const platform::Monitor& m = windows.shown[i];
+        if (!QRect(m.left, m.top, m.width, m.height).contains(rect.topLeft())) continue;
+        if (!windows.hint) windows.hint = std::make_unique<HintWindow>();
+        if (windows.hint->showAt(windows.screens[i], m, text, rect)) return true;
+        windows.hint->hide();
+        return false;
+    }
+    return false;
+}
+
 void QtOverlay::run(const platform::ScreenImage& snapshot,
                     const std::vector<platform::Monitor>& monitors,
                     platform::OverlayEvents& events) {
     if (m_scene) return;
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const std::vector<int> shown = OverlayScreens::match(monitors, describe(screens));
-    // The primary monitor's window comes first: it takes the keyboard.
-    std::vector<std::size_t> order;
-    for (std::size_t m = 0; m < monitors.size(); ++m)
-        if (shown[m] >= 0) order.insert(monitors[m].primary ? order.begin() : order.end(), m);
-    if (order.empty()) return;
+    std::unique_ptr<Windows> windows = std::move(m_covering);
+    if (windows && windows->monitors != monitors) windows.reset();
+    if (!windows) windows = open(monitors, false);
+    if (!windows) return;
+    windows->scene.setSnapshot(snapshot);
+    m_running = windows.get();
 
-    OverlayScene scene(snapshot);
-    OverlayInputGuard guard;
-    std::vector<std::unique_ptr<OverlayWidget>> owned;
     QEventLoop loop;
     bool closed = false;
-    for (std::size_t m : order) {
-        auto* widget = owned.emplace_back(new OverlayWidget(scene, monitors[m], events)).get();
+    for (auto& widget : windows->widgets) {
+        widget->setEvents(events);
         widget->onClosed = [&] {
             closed = true;
             loop.quit();
         };
-        m_widgets.push_back(widget);
+        m_widgets.push_back(widget.get());
     }
-    scene.onDirty = [this](const QRect& rect) {
+    windows->scene.onDirty = [this](const QRect& rect) {
         for (OverlayWidget* widget : m_widgets) widget->dirty(rect);
     };
-    m_scene = &scene;
+    m_scene = &windows->scene;
     events.onOpened();
-    for (std::size_t i = 0; i < order.size() && !closed; ++i) {
-        m_widgets[i]->open(screens[shown[order[i]]], i == 0);
-        guard.allow(m_widgets[i]->windowHandle());
+    for (std::size_t i = 0; i < m_widgets.size() && !closed; ++i) {
+        OverlayWidget* widget = m_widgets[i];
+        if (windows->frozen) {
+            widget->reveal();
+            continue;
+        }
+        widget->open(windows->screens[i], i == 0);
+        windows->guard.allow(widget->windowHandle());
     }
     if (!closed) loop.exec(QEventLoop::DialogExec);
+    if (windows->hint) windows->hint->hide();
     for (OverlayWidget* widget : m_widgets) {
         widget->onClosed = nullptr;
         widget->dismiss();
     }
     m_scene = nullptr;
+    m_running = nullptr;
     m_widgets.clear();
 }
 
 void QtOverlay::close() {
     for (OverlayWidget* widget : m_widgets) widget->dismiss();
+    if (m_covering) {
+        if (m_covering->hint) m_covering->hint->hide();
+        for (auto& widget : m_covering->widgets) widget->dismiss();
+        m_covering.reset();
+    }
 }
 
 void QtOverlay::clearFigures() {
@@ -77,11 +154,21 @@ void QtOverlay::drawOutline(int x1, int y1, int x2, int y2) {
 }
 
 void QtOverlay::showHint(const std::string& text, int left, int top, int width, int height) {
-    if (m_scene) m_scene->showHint(QString::fromStdString(text), QRect(left, top, width, height));
+    const QString label = QString::fromStdString(text);
+    const QRect rect(left, top, width, height);
+    Windows* windows = m_scene ? m_running : m_covering.get();
+    if (windows && windows->frozen && showHintWindow(*windows, label, rect)) {
+        // Under a cover: on the screen before the snapshot's first request.
+        if (!m_scene) ScreenFreeze::roundTrip();
+        return;
+    }
+    if (m_scene) m_scene->showHint(label, rect);
 }
 
 void QtOverlay::hideHint() {
-    if (m_scene) m_scene->hideHint();
+    if (!m_scene) return;
+    if (m_running->hint) m_running->hint->hide();
+    m_scene->hideHint();
 }
 
 void QtOverlay::setMagnifierVisible(bool visible) {

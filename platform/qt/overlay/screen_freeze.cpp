@@ -1,0 +1,86 @@
+#include "platform/qt/overlay/screen_freeze.h"
+
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QWidget>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+xcb_connection_t* x11Connection() {
+    auto* app = qGuiApp;
+    if (!app) return nullptr;
+    auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The number of the screen Qt opened: $DISPLAY's part after the dot.
+int screenNumber() {
+    const char* display = std::getenv("DISPLAY");
+    if (!display) return 0;
+    const std::string d = display;
+    const auto colon = d.rfind(':');
+    const auto dot = d.find('.', colon == std::string::npos ? 0 : colon);
+    return dot == std::string::npos ? 0 : std::atoi(d.c_str() + dot + 1);
+}
+
+}  // namespace
+
+bool ScreenFreeze::available() {
+    xcb_connection_t* c = x11Connection();
+    if (!c || xcb_connection_has_error(c)) return false;
+    const std::string name = "_NET_WM_CM_S" + std::to_string(screenNumber());
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
+    if (!atom) return false;
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
+    std::free(atom);
+    if (!owner) return false;
+    const bool composited = owner->owner != XCB_NONE;
+    std::free(owner);
+    return !composited;
+}
+
+bool ScreenFreeze::showBeneath(QWidget& widget) {
+    xcb_connection_t* c = x11Connection();
+    if (!c) return false;
+    const std::uint32_t none = XCB_BACK_PIXMAP_NONE;
+    return !xcb_request_check(c, xcb_change_window_attributes_checked(
+                                     c, xcb_window_t(widget.winId()), XCB_CW_BACK_PIXMAP, &none));
+}
+
+bool ScreenFreeze::roundTrip() {
+    xcb_connection_t* c = x11Connection();
+    if (!c) return false;
+    xcb_get_input_focus_reply_t* reply =
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    std::free(reply);
+    return reply != nullptr;
+}
+
+bool ScreenFreeze::putImage(QWidget& widget, const QImage& image) {
+    xcb_connection_t* c = x11Connection();
+    if (!c) return false;
+    const auto window = xcb_window_t(widget.winId());
+    xcb_get_geometry_reply_t* geometry =
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    if (!geometry) return false;
+    const std::uint8_t depth = geometry->depth;
+    std::free(geometry);
+    // 32 bits a pixel, blue first in memory: the Z pixmap of a 24- or 32-bit visual.
+    if (depth != 24 && depth != 32) return false;
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    const std::size_t bytes = std::size_t(pixels.sizeInBytes());
+    if (bytes + 64 > std::size_t(xcb_get_maximum_request_length(c)) * 4) return false;
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, window, 0, nullptr);
+    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, gc, std::uint16_t(pixels.width()),
+                  std::uint16_t(pixels.height()), 0, 0, 0, depth, std::uint32_t(bytes),
+                  pixels.constBits());
+    xcb_free_gc(c, gc);
+    return true;
+}

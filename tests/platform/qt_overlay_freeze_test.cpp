@@ -1,0 +1,220 @@
+// On X11 without a compositing manager the overlay freezes the screen before its snapshot is
+// read: a window beneath that keeps drawing no longer changes the screen, the snapshot equals
+// what the overlay then shows, the hint is on the screen before the snapshot is read and stays
+// over the overlay's paint, and the unmanaged overlay still takes the keys and a drag, with
+// and without a window manager, even when they come before it runs. Under a compositing
+// manager the screen is not frozen. Each case has a private X server.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/qt/overlay/qt_overlay.h"
+#include "platform/x11/x11_screen.h"
+#include "x11_private_server.h"
+
+namespace {
+
+constexpr int kLeft = 100, kTop = 100, kSide = 200;
+const QRect kHint(106, 8, 428, 32);
+constexpr std::uint32_t kHintGrey = 0xfff0f0f0;
+
+// Whether two pictures of the screen agree outside the hint's rectangle.
+bool sameAroundHint(const platform::ScreenImage& a, const platform::ScreenImage& b) {
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            if (!kHint.contains(x, y) && a.at(x, y) != b.at(x, y)) return false;
+    return a.width == b.width && a.height == b.height;
+}
+
+// A window that repaints itself in a new colour over and over, as a video would.
+class TickingWindow {
+public:
+    TickingWindow() : m_connection(xcb_connect(nullptr, nullptr)) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 1};
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, kLeft, kTop,
+                          kSide, kSide, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                          XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT, values);
+        m_gc = xcb_generate_id(m_connection);
+        xcb_create_gc(m_connection, m_gc, m_window, 0, nullptr);
+        xcb_map_window(m_connection, m_window);
+        m_thread = std::thread([this] {
+            for (std::uint32_t colour = 1; !m_stop; colour = (colour * 7 + 0x1234) & 0xffffff) {
+                xcb_change_gc(m_connection, m_gc, XCB_GC_FOREGROUND, &colour);
+                const xcb_rectangle_t all{0, 0, kSide, kSide};
+                xcb_poly_fill_rectangle(m_connection, m_window, m_gc, 1, &all);
+                // Counted once the server has drawn it.
+                std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection),
+                                                    nullptr));
+                ++m_frames;
+            }
+        });
+    }
+    ~TickingWindow() {
+        m_stop = true;
+        m_thread.join();
+        xcb_disconnect(m_connection);
+    }
+    // Returns once the window has drawn a few more frames.
+    void drawSome() {
+        const int until = m_frames + 5;
+        while (m_frames < until) std::this_thread::yield();
+    }
+
+private:
+    xcb_connection_t* m_connection;
+    xcb_window_t m_window = 0;
+    xcb_gcontext_t m_gc = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_frames{0};
+    std::thread m_thread;
+};
+
+struct Recorder : platform::OverlayEvents {
+    explicit Recorder(platform::Overlay& overlay) : overlay(overlay) {}
+    void onOpened() override {
+        ++opened;
+        overlay.showHint("hint", kHint.x(), kHint.y(), kHint.width(), kHint.height());
+    }
+    void onLeftPress(int x, int y) override { press = {x, y}; }
+    void onLeftRelease(int x, int y) override {
+        release = {x, y};
+        overlay.close();
+    }
+    void onRightPress(int, int) override {}
+    void onMove(int, int) override {}
+    void onEscape() override { ++escapes; }
+    platform::Overlay& overlay;
+    int opened = 0, escapes = 0;
+    QPoint press, release;
+};
+
+enum class Desktop { Bare, Openbox, Compositor };
+
+class QtOverlayFreezeTest : public ::testing::TestWithParam<Desktop> {
+protected:
+    void SetUp() override {
+        server = std::make_unique<X11PrivateServer>();
+        setenv("DISPLAY", server->display().c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        static int argc = 1;
+        static char name[] = "qt_overlay_freeze_test";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QApplication>(argc, argv);
+        connection = xcb_connect(nullptr, nullptr);
+        if (GetParam() == Desktop::Openbox) startWindowManager();
+        if (GetParam() == Desktop::Compositor) ownCompositorSelection();
+    }
+    void TearDown() override {
+        if (windowManager > 0) {
+            kill(windowManager, SIGTERM);
+            waitpid(windowManager, nullptr, 0);
+        }
+        xcb_disconnect(connection);
+        app.reset();
+        server.reset();
+    }
+    void startWindowManager() {
+        windowManager = fork();
+        if (windowManager == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            execlp("openbox", "openbox", nullptr);
+            _exit(127);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return selectionOwned("WM_S0"); }, 10000));
+    }
+    // What a compositing manager announces; nothing composites, but the overlay must believe it.
+    void ownCompositorSelection() {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+        const xcb_window_t owner = xcb_generate_id(connection);
+        xcb_create_window(connection, 0, owner, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, 0, 0, nullptr);
+        xcb_set_selection_owner(connection, owner, atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
+        ASSERT_TRUE(selectionOwned("_NET_WM_CM_S0"));
+    }
+    xcb_atom_t atom(const char* name) {
+        auto* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, std::uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : XCB_NONE;
+        std::free(reply);
+        return value;
+    }
+    bool selectionOwned(const char* name) {
+        auto* owner = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, atom(name)), nullptr);
+        const bool owned = owner && owner->owner != XCB_NONE;
+        std::free(owner);
+        return owned;
+    }
+
+    std::unique_ptr<X11PrivateServer> server;
+    std::unique_ptr<QApplication> app;
+    xcb_connection_t* connection = nullptr;
+    pid_t windowManager = -1;
+};
+
+TEST_P(QtOverlayFreezeTest, TheScreenStopsAtTheCoverAndTheOverlayShowsItWithKeysAndADrag) {
+    const bool freezes = GetParam() != Desktop::Compositor;
+    TickingWindow ticking;
+    ticking.drawSome();
+    X11Screen screen;
+    QtOverlay overlay;
+    const std::vector<platform::Monitor> monitors = screen.monitors();
+    EXPECT_EQ(overlay.cover(monitors), freezes);
+    // What the snapshot would hold without the hint (the selector puts it back the same way).
+    const platform::ScreenImage beneath = screen.snapshot();
+    overlay.showHint("hint", kHint.x(), kHint.y(), kHint.width(), kHint.height());
+    const platform::ScreenImage snapshot = screen.snapshot();
+    EXPECT_EQ(snapshot.at(kHint.x(), kHint.y()) == kHintGrey, freezes) << "hint before the run";
+    ticking.drawSome();
+    const platform::ScreenImage later = screen.snapshot();
+    EXPECT_EQ(snapshot.pixels == later.pixels, freezes) << "the window beneath drew on";
+    EXPECT_EQ(sameAroundHint(beneath, snapshot), freezes);
+    // The user does not wait for the picture: a key and a press before the run are kept.
+    if (freezes) {
+        EXPECT_TRUE(server->xdotool("key Escape mousemove 150 160 mousedown 1"));
+    }
+
+    Recorder events(overlay);
+    platform::ScreenImage shown;
+    QTimer::singleShot(0, [&] {
+        QTest::qWait(300);
+        shown = screen.snapshot();
+        if (!freezes) {
+            EXPECT_TRUE(server->xdotool("key Escape mousemove 150 160 mousedown 1"));
+        }
+        QTest::qWait(200);
+        EXPECT_TRUE(server->xdotool("mousemove 300 280 mouseup 1"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !events.release.isNull(); }, 5000));
+        overlay.close();
+    });
+    overlay.run(beneath, monitors, events);
+    EXPECT_EQ(events.opened, 1);
+    // The overlay's paint shows the same pixels, the hint still over them.
+    EXPECT_EQ(shown.at(kHint.x(), kHint.y()), kHintGrey);
+    EXPECT_TRUE(freezes ? shown.pixels == snapshot.pixels : sameAroundHint(shown, beneath))
+        << "the overlay changed what the screen showed";
+    EXPECT_EQ(events.escapes, 1);
+    EXPECT_EQ(events.press, QPoint(150, 160));
+    EXPECT_EQ(events.release, QPoint(300, 280));
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, QtOverlayFreezeTest,
+                         ::testing::Values(Desktop::Bare, Desktop::Openbox, Desktop::Compositor));
+
+}  // namespace
