@@ -15,15 +15,22 @@ RecognitionWorkflow::RecognitionWorkflow(AppState& state, platform::Form& form,
       m_status(form),
       m_table(form) {}
 
-int RecognitionWorkflow::run(RecognitionJob job) {
-    if (job.kind == static_cast<int>(RecognitionKind::Offline)) return runOffline(job);
+Bytes RecognitionWorkflow::encode(const RecognitionJob& job) {
     Bytes jpeg;
     if (const SnapshotArea& a = job.area; a.pixels)
         ImageEncoder::Convert(*a.pixels, a.left, a.top, a.width, a.height, ImageFormat::Jpeg, jpeg);
     else if (job.image)
         ImageEncoder::Convert(*job.image, ImageFormat::Jpeg, jpeg);
+    return jpeg;
+}
+
+int RecognitionWorkflow::run(RecognitionJob job) {
+    if (job.kind == static_cast<int>(RecognitionKind::Offline)) return runOffline(job);
+    const Bytes jpeg = job.jpeg ? job.jpeg->take() : encode(job);
+    job.jpeg.reset();
     // A whole snapshot is megabytes; the wait for the reply can be long.
     job.area.pixels.reset();
+    job.image.reset();
     if (stopped(job)) return 0;
     m_status.setText("状态：截图识别中……");
     if (jpeg.empty()) {
@@ -93,18 +100,36 @@ void RecognitionWorkflow::start(int kind) {
     else
         job.image = m_state.capturedImage;
     job.service = m_state.snapshotService();
-    // Read here, on the user-interface thread: the worker then never waits for a window
-    // that is busy coming back and repainting after the capture.
-    if (job.kind != static_cast<int>(RecognitionKind::Offline))
+    RecognitionJob pixels;
+    if (job.kind != static_cast<int>(RecognitionKind::Offline)) {
+        // Read here, on the user-interface thread: the worker then never waits for a window
+        // that is busy coming back and repainting after the capture.
         job.languageCode = m_ocr.languageCodeFor(kind);
+        // The pixels were read or cut a moment ago on this thread: encoded here (below) they
+        // come from the cache while the worker wakes, and the window's own steps (the
+        // preview, its return) come after, so nothing competes with the encoding.
+        pixels.area = std::exchange(job.area, {});
+        pixels.image = std::move(job.image);
+        job.jpeg = std::make_shared<ImageHandoff>();
+    }
     {
         std::lock_guard<std::mutex> lock(m_lastMutex);
         m_last = job.stopped;
     }
+    const std::shared_ptr<ImageHandoff> handoff = job.jpeg;
     m_workers.run([this, job = std::move(job)]() mutable {
         run(std::move(job));
         if (m_afterRun) m_afterRun();
     });
+    if (!handoff) return;
+    Bytes jpeg;
+    try {
+        jpeg = encode(pixels);
+    } catch (...) {
+        handoff->publish({});
+        throw;
+    }
+    handoff->publish(std::move(jpeg));
 }
 
 void RecognitionWorkflow::stopLast() {

@@ -10,6 +10,7 @@
 #include "app/app_state.h"
 #include "app/results_table.h"
 #include "app/status_line.h"
+#include "capture/image_handoff.h"
 #include "capture/ocr_client.h"
 #include "capture/worker_threads.h"
 #include "platform/clipboard.h"
@@ -27,6 +28,8 @@ struct RecognitionJob {
     ServiceSnapshot service;
     // The request's language field, when it was read as the worker started.
     std::optional<Text> languageCode;
+    // The image as the request sends it, when the starting thread encodes it.
+    std::shared_ptr<ImageHandoff> jpeg;
     std::shared_ptr<std::atomic<bool>> stopped = std::make_shared<std::atomic<bool>>(false);
 };
 
@@ -47,7 +50,8 @@ public:
     int run(RecognitionJob job);
 
     // Starts a worker for the kind on the current capture (capturedArea while it has pixels,
-    // otherwise capturedImage) and remembers it as the last one.
+    // otherwise capturedImage) and remembers it as the last one. A cloud kind's JPEG is made
+    // here first, on the caller's thread, where the pixels are still in the cache.
     void start(int kind);
     // Stops the worker started last, if it still runs; never waits for it.
     void stopLast();
@@ -59,6 +63,7 @@ public:
 
 private:
     bool stopped(const RecognitionJob& job) const { return job.stopped->load(); }
+    static Bytes encode(const RecognitionJob& job);
     int runOffline(RecognitionJob& job);
     void textBranch(const RecognitionJob& job, const JsonDocument& json);
     void showText(const RecognitionJob& job, const Text& text);

@@ -14,7 +14,10 @@
 
 #include "app/control_names.h"
 #include "capture/bmp_image.h"
+#include "capture/image_encoder.h"
+#include "capture/image_handoff.h"
 #include "capture/offline_recognizer.h"
+#include "net/base64.h"
 #include "support/fake_form.h"
 #include "support/fake_text_engine.h"
 #include "support/scripted_transport.h"
@@ -167,13 +170,15 @@ protected:
 };
 
 TEST_F(RecognitionWorkflowTest, TextLinesJoinedByLineBreaksOrMerged) {
-    transport.reply("srv/accurate", R"({"words_result":[{"words":"ab"},{"words":"cd"}],"words_result_num":2})");
+    transport.reply("srv/accurate",
+                    R"({"words_result":[{"words":"ab"},{"words":"cd"}],"words_result_num":2})");
     struct Case {
         bool merge, toClipboard;
         const char* text;
         const char* clip;
     };
-    for (const Case& c : {Case{false, true, "ab\r\ncd\r\n", "ab\r\ncd\r\n"}, Case{true, false, "abcd", "clip"}}) {
+    for (const Case& c :
+         {Case{false, true, "ab\r\ncd\r\n", "ab\r\ncd\r\n"}, Case{true, false, "abcd", "clip"}}) {
         form.setChecked(ctl::选择框文本合并, c.merge);
         form.setChecked(ctl::选择框同步剪切板, c.toClipboard);
         clipboard.value = "clip";
@@ -386,6 +391,40 @@ TEST_F(RecognitionWorkflowTest, ARunOnTheSnapshotRecognizesWhatTheCutHolds) {
 
 // Each run starts on a thread that waits for it, not on one made for it (which starts late
 // on a busy machine), and never waits behind a run that is still busy.
+// A cloud run's image is encoded by start itself, on the thread that holds the pixels: once
+// start returns, the run no longer needs the capture, and the request carries that image.
+TEST_F(RecognitionWorkflowTest, StartEncodesTheCaptureBeforeItReturns) {
+    transport.reply("srv/accurate", R"({"words_result":[]})");
+    std::promise<void> ended;
+    workflow.setAfterRun([&] { ended.set_value(); });
+    state.capturedImage = std::make_shared<const Bytes>(smallBmp(1600, 1200));
+    const std::weak_ptr<const Bytes> capture = state.capturedImage;
+    Bytes jpeg;
+    ASSERT_TRUE(ImageEncoder::Convert(*state.capturedImage, ImageFormat::Jpeg, jpeg));
+    workflow.start(1);
+    state.capturedImage.reset();
+    EXPECT_TRUE(capture.expired());
+    ASSERT_EQ(ended.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(transport.requests().size(), 1u);
+    EXPECT_NE(transport.requests()[0].body.find(Base64::EncodeUrlEncoded(jpeg)), Text::npos);
+}
+
+// The worker takes the image whether it comes before it asks, while it spins, or only after
+// it has gone to sleep.
+TEST(ImageHandoffTest, TheImageArrivesWhenEverItIsPublished) {
+    for (int delayMs : {-1, 0, 5, 80}) {
+        ImageHandoff handoff;
+        if (delayMs < 0) handoff.publish("early");
+        std::thread encoder([&] {
+            if (delayMs < 0) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            handoff.publish("late");
+        });
+        EXPECT_EQ(handoff.take(), delayMs < 0 ? "early" : "late") << delayMs;
+        encoder.join();
+    }
+}
+
 TEST_F(RecognitionWorkflowTest, RunsStartOnAWaitingThreadAndNeverWaitForABusyOne) {
     std::mutex mutex;
     std::condition_variable changed;
