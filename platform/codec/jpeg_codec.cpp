@@ -24,7 +24,12 @@ bool JpegCodec::encode(const codec::Image& image, std::string& file) {
         image.height > codec::kMaxSide) {
         return false;
     }
-    Handle compressor(tjInitCompress());
+    // Kept by each thread that encodes: a capture's JPEG is written into pages that are
+    // already there (a fresh megabyte costs hundreds of page faults), and the compressor is
+    // made once.
+    thread_local Handle compressor(tjInitCompress());
+    thread_local std::unique_ptr<unsigned char, BufferDeleter> buffer;
+    thread_local unsigned long bufferSize = 0;
     if (!compressor) return false;
 
     // The library takes no negative pitch; bottom-up rows are given from their lowest
@@ -37,14 +42,19 @@ bool JpegCodec::encode(const codec::Image& image, std::string& file) {
         pitch = -pitch;
         flags |= TJFLAG_BOTTOMUP;
     }
-    // A worst-case buffer up front, so the library never grows it by copying; its untouched
-    // pages cost nothing.
-    unsigned long capacity = tjBufSize(image.width, image.height, TJSAMP_420);
+    // A worst-case buffer, so the library never grows it by copying; its untouched pages
+    // cost nothing.
+    const unsigned long capacity = tjBufSize(image.width, image.height, TJSAMP_420);
     if (capacity == static_cast<unsigned long>(-1) || capacity > INT_MAX) return false;
-    std::unique_ptr<unsigned char, BufferDeleter> buffer(tjAlloc(static_cast<int>(capacity)));
-    if (!buffer) return false;
+    if (capacity > bufferSize) {
+        buffer.reset();
+        bufferSize = 0;
+        buffer.reset(tjAlloc(static_cast<int>(capacity)));
+        if (!buffer) return false;
+        bufferSize = capacity;
+    }
     unsigned char* out = buffer.get();
-    unsigned long length = capacity;
+    unsigned long length = bufferSize;
     if (tjCompress2(compressor.get(), rows, image.width, static_cast<int>(pitch), image.height,
                     TJPF_BGRX, &out, &length, TJSAMP_420, kQuality, flags) != 0) {
         return false;

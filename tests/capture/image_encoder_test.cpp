@@ -10,6 +10,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -281,6 +282,27 @@ TEST(ImageEncoderTest, FullScreenCaptureKeepsItsOrientation) {
     }
 }
 
+// A thread keeps its encoder and output buffer from one JPEG to the next: small, larger and
+// noisy images in turn must give the very files a fresh thread gives.
+TEST(ImageEncoderTest, AThreadsNextJpegIsTheFileAFreshThreadWrites) {
+    std::mt19937 noise(7);
+    const Paint noisy = [&](int, int) {
+        return Rgb{uint8_t(noise()), uint8_t(noise()), uint8_t(noise())};
+    };
+    const std::vector<Bytes> inputs = {makeBmp(16, 8, gradient), makeBmp(640, 480, noisy),
+                                       makeBmp(8, 8, gradient), makeBmp(800, 600, noisy)};
+    std::vector<Bytes> fresh(inputs.size());
+    for (size_t i = 0; i < inputs.size(); ++i)
+        std::thread([&, i] {
+            ASSERT_TRUE(ImageEncoder::Convert(inputs[i], ImageFormat::Jpeg, fresh[i]));
+        }).join();
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        Bytes again;
+        ASSERT_TRUE(ImageEncoder::Convert(inputs[i], ImageFormat::Jpeg, again)) << i;
+        EXPECT_EQ(again, fresh[i]) << i;
+    }
+}
+
 uint32_t crc32(const Bytes& data) {
     uint32_t crc = 0xFFFFFFFF;
     for (char ch : data) {
@@ -378,11 +400,15 @@ TEST(ImageEncoderTest, RefusesMalformedInputAndKeepsOutput) {
 TEST(ImageEncoderTest, ACallersPixelLimitHoldsInEveryReader) {
     const Bytes bmp = makeBmp(10, 10, gradient);
     std::vector<std::pair<std::string, Bytes>> files = {
-        {"32-bit BMP", bmp}, {"8-bit BMP", makeBmp(10, 10, gradient, {8})},
+        {"32-bit BMP", bmp},
+        {"8-bit BMP", makeBmp(10, 10, gradient, {8})},
         {"16-bit BMP", makeBmp(10, 10, gradient, {16})}};
-    for (const auto& [name, format] : {std::pair{"JPEG", ImageFormat::Jpeg}, {"PNG", ImageFormat::Png},
-                                       {"GIF", ImageFormat::Gif}, {"TIFF", ImageFormat::Tiff}}) {
-        ASSERT_TRUE(ImageEncoder::Convert(bmp, format, files.emplace_back(name, "").second)) << name;
+    for (const auto& [name, format] : {std::pair{"JPEG", ImageFormat::Jpeg},
+                                       {"PNG", ImageFormat::Png},
+                                       {"GIF", ImageFormat::Gif},
+                                       {"TIFF", ImageFormat::Tiff}}) {
+        ASSERT_TRUE(ImageEncoder::Convert(bmp, format, files.emplace_back(name, "").second))
+            << name;
     }
     for (const auto& [name, file] : files) {
         codec::Image image;
