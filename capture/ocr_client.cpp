@@ -36,13 +36,17 @@ std::array<Text, 12> OcrClient::buildEndpoints(const ServicePieces& p, const Tex
 Text OcrClient::bodyPrefix(int kind, const Text& token, const Text& code) {
     switch (kind) {
         case 1:
-        case 2: return "access_token=" + token + "&language_type=" + code + "&";
+        case 2:
+            return "access_token=" + token + "&language_type=" + code + "&";
         case 7:
             return "access_token=" + token +
                    "&detect_direction=false&accuracy=&vehicle_license_side=back&";
-        case 8: return "access_token=" + token + "&id_card_side=front&";
-        case 9: return "access_token=" + token + "&id_card_side=back&";
-        default: return Text();
+        case 8:
+            return "access_token=" + token + "&id_card_side=front&";
+        case 9:
+            return "access_token=" + token + "&id_card_side=back&";
+        default:
+            return Text();
     }
 }
 
@@ -102,14 +106,24 @@ Text OcrClient::Recognize(const Bytes& image, int kind, const ServiceSnapshot& s
     return Recognize(image, kind, service, languageCodeFor(kind));
 }
 
+namespace {
+constexpr std::size_t kKeptBody = std::size_t(4) << 20;
+}  // namespace
+
 Text OcrClient::Recognize(const Bytes& image, int kind, const ServiceSnapshot& service,
                           const Text& code) {
     if (kind < 1 || kind > 12) return Text();
-    Text body = bodyPrefix(kind, service.accessToken, code);
+    // Kept by each thread that recognizes: a capture's body is most of a megabyte, and
+    // pages already there cost nothing, where fresh ones fault in one by one.
+    thread_local Text body;
+    body.assign(bodyPrefix(kind, service.accessToken, code));
     body += "image=";
-    body += Base64::EncodeUrlEncoded(image);
+    Base64::AppendUrlEncoded(image, body);
     const Text& address = service.recognitionEndpoints[kind - 1];
-    return Utf8ToGbk(m_http.Request(address, static_cast<int>(HttpMethod::Post), body));
+    const Text reply = Utf8ToGbk(m_http.Request(address, static_cast<int>(HttpMethod::Post), body));
+    // A large body (a 4K screen's) is not kept past its run.
+    if (body.capacity() > kKeptBody) Text().swap(body);
+    return reply;
 }
 
 Text OcrClient::Recognize(const Bytes& image, int kind) {

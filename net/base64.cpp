@@ -82,7 +82,7 @@ Text Base64::EncodeUrlEncoded(const Bytes& bytes) {
     return EncodeUrlEncoded(bytes, best);
 }
 
-Text Base64::EncodeUrlEncoded(const Bytes& bytes, base64_kernel::Path path) {
+void Base64::AppendUrlEncoded(const Bytes& bytes, base64_kernel::Path path, Text& out) {
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
     size_t n = bytes.size();
     size_t groups = n / 3;
@@ -100,19 +100,29 @@ Text Base64::EncodeUrlEncoded(const Bytes& bytes, base64_kernel::Path path) {
         }
         length += (4 - sextets) * 3;
     }
-    Text out;
+    const size_t start = out.size();
 #if defined(__cpp_lib_string_resize_and_overwrite)
     // The second pass writes every character, so the string is not zero-filled first:
     // for a screenshot that is megabytes written twice. The reserve comes first because
     // GCC 12.2's library hands the operation the grown capacity instead of the length.
-    out.reserve(length);
-    out.resize_and_overwrite(length, [&](char* o, size_t size) {
-        writeUrlEncoded(p, n, path, o, o + size);
+    out.reserve(start + length);
+    out.resize_and_overwrite(start + length, [&](char* o, size_t size) {
+        writeUrlEncoded(p, n, path, o + start, o + size);
         return size;
     });
 #else
-    out.resize(length);
-    writeUrlEncoded(p, n, path, out.data(), out.data() + length);
+    out.resize(start + length);
+    writeUrlEncoded(p, n, path, out.data() + start, out.data() + start + length);
 #endif
+}
+
+Text Base64::EncodeUrlEncoded(const Bytes& bytes, base64_kernel::Path path) {
+    Text out;
+    AppendUrlEncoded(bytes, path, out);
     return out;
+}
+
+void Base64::AppendUrlEncoded(const Bytes& bytes, Text& out) {
+    static const base64_kernel::Path best = base64_kernel::bestPath();
+    AppendUrlEncoded(bytes, best, out);
 }

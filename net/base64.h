@@ -11,4 +11,7 @@ public:
     static Text EncodeUrlEncoded(const Bytes& bytes);
     // The same through a chosen loop, so the loops can be compared with each other.
     static Text EncodeUrlEncoded(const Bytes& bytes, base64_kernel::Path path);
+    // Appends the same to out, growing it once by exactly what it needs.
+    static void AppendUrlEncoded(const Bytes& bytes, Text& out);
+    static void AppendUrlEncoded(const Bytes& bytes, base64_kernel::Path path, Text& out);
 };
