@@ -1,7 +1,6 @@
 // Before a capture the main window takes itself off the screen at once, with or without a
 // window manager (one that would animate a minimize, or ignore it), so the capture shows what
 // lies beneath; afterwards it comes back where it was. Each case has a private X server.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -115,14 +114,7 @@ protected:
         return runs;
     }
     void startWindowManager() {
-        windowManager = fork();
-        if (windowManager == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            execlp("openbox", "openbox", nullptr);
-            _exit(127);
-        }
+        windowManager = server->startWindowManager();
         ASSERT_TRUE(QTest::qWaitFor([&] { return windowManagerRuns(); }, 10000));
     }
     // The window's ICCCM state as the window manager keeps it; 0 (withdrawn) without one.

@@ -4,7 +4,6 @@
 // over the overlay's paint, and the unmanaged overlay still takes the keys and a drag, with
 // and without a window manager, even when they come before it runs. Under a compositing
 // manager the screen is not frozen. Each case has a private X server.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -128,14 +127,7 @@ protected:
         server.reset();
     }
     void startWindowManager() {
-        windowManager = fork();
-        if (windowManager == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            execlp("openbox", "openbox", nullptr);
-            _exit(127);
-        }
+        windowManager = server->startWindowManager();
         ASSERT_TRUE(QTest::qWaitFor([&] { return selectionOwned("WM_S0"); }, 10000));
     }
     // What a compositing manager announces; nothing composites, but the overlay must believe it.

@@ -57,6 +57,19 @@ bool X11PrivateServer::xdotool(const std::string& arguments) const {
     return std::system(command.c_str()) == 0;
 }
 
+pid_t X11PrivateServer::startWindowManager() const {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        setenv("DISPLAY", m_display.c_str(), 1);
+        execlp("openbox", "openbox", nullptr);
+        _exit(127);
+    }
+    return pid;
+}
+
 void X11PrivateServer::kill() {
     if (m_pid <= 0) return;
     ::kill(m_pid, SIGTERM);

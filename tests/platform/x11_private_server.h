@@ -17,6 +17,9 @@ public:
     const std::string& display() const { return m_display; }
     // Runs xdotool with the arguments on this display; true when it succeeded.
     bool xdotool(const std::string& arguments) const;
+    // Starts openbox on this display, its output silenced; its process id, for the caller to
+    // wait for its WM_S0 selection and to end it.
+    pid_t startWindowManager() const;
     // Ends the server at once, as a crash or logout would.
     void kill();
 
