@@ -206,7 +206,20 @@ TEST_P(QtOverlayFreezeTest, TheScreenStopsAtTheCoverAndTheOverlayShowsItWithKeys
     EXPECT_EQ(events.release, QPoint(300, 280));
 }
 
+std::string desktopName(const ::testing::TestParamInfo<Desktop>& info) {
+    switch (info.param) {
+        case Desktop::Bare:
+            return "Bare";
+        case Desktop::Openbox:
+            return "Openbox";
+        case Desktop::Compositor:
+            return "Compositor";
+    }
+    return "Unknown";
+}
+
 INSTANTIATE_TEST_SUITE_P(Desktops, QtOverlayFreezeTest,
-                         ::testing::Values(Desktop::Bare, Desktop::Openbox, Desktop::Compositor));
+                         ::testing::Values(Desktop::Bare, Desktop::Openbox, Desktop::Compositor),
+                         desktopName);
 
 }  // namespace
