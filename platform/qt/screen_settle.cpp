@@ -13,15 +13,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "platform/x11/xcb_reply.h"
 
-template <typename T>
-struct Reply {
-    T* value;
-    ~Reply() { std::free(value); }
-    T* operator->() const { return value; }
-    explicit operator bool() const { return value != nullptr; }
-};
+namespace {
 
 xcb_connection_t* x11Connection() {
     auto* app = qGuiApp;
@@ -51,7 +45,7 @@ bool damageReady(xcb_connection_t* c) {
     static bool ready = [c] {
         const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_damage_id);
         if (!ext || !ext->present) return false;
-        Reply<xcb_damage_query_version_reply_t> version{xcb_damage_query_version_reply(
+        XcbReply<xcb_damage_query_version_reply_t> version{xcb_damage_query_version_reply(
             c, xcb_damage_query_version(c, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION),
             nullptr)};
         return bool(version);
@@ -60,10 +54,10 @@ bool damageReady(xcb_connection_t* c) {
 }
 
 bool selectionOwned(xcb_connection_t* c, const std::string& name) {
-    Reply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
+    XcbReply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr)};
     if (!atom) return false;
-    Reply<xcb_get_selection_owner_reply_t> owner{
+    XcbReply<xcb_get_selection_owner_reply_t> owner{
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr)};
     return owner && owner->owner != XCB_NONE;
 }
@@ -72,7 +66,7 @@ bool selectionOwned(xcb_connection_t* c, const std::string& name) {
 // frame), or the window itself.
 xcb_window_t topLevel(xcb_connection_t* c, xcb_window_t window, xcb_window_t root) {
     for (;;) {
-        Reply<xcb_query_tree_reply_t> tree{
+        XcbReply<xcb_query_tree_reply_t> tree{
             xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr)};
         if (!tree || tree->parent == root || tree->parent == XCB_NONE) return window;
         window = tree->parent;
@@ -88,7 +82,8 @@ QRect outer(const xcb_get_geometry_reply_t& g) {
 // which will not be drawn again when it goes.
 QRegion shownPart(xcb_connection_t* c, xcb_window_t frame, xcb_window_t root, QRect rect) {
     QRegion shown(rect);
-    Reply<xcb_query_tree_reply_t> tree{xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr)};
+    XcbReply<xcb_query_tree_reply_t> tree{
+        xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr)};
     if (!tree) return shown;
     const xcb_window_t* children = xcb_query_tree_children(tree.value);
     const int count = xcb_query_tree_children_length(tree.value);
@@ -100,9 +95,9 @@ QRegion shownPart(xcb_connection_t* c, xcb_window_t frame, xcb_window_t root, QR
         above.emplace_back(xcb_get_window_attributes(c, children[i]),
                            xcb_get_geometry(c, children[i]));
     for (const auto& [attributesCookie, geometryCookie] : above) {
-        Reply<xcb_get_window_attributes_reply_t> attributes{
+        XcbReply<xcb_get_window_attributes_reply_t> attributes{
             xcb_get_window_attributes_reply(c, attributesCookie, nullptr)};
-        Reply<xcb_get_geometry_reply_t> geometry{
+        XcbReply<xcb_get_geometry_reply_t> geometry{
             xcb_get_geometry_reply(c, geometryCookie, nullptr)};
         if (attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
             attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT)
@@ -128,12 +123,12 @@ void ScreenSettle::watch(QWindow* window) {
     if (!screen || !window || !window->handle()) return;
     const xcb_window_t root = screen->root;
     const auto own = xcb_window_t(window->winId());
-    Reply<xcb_get_window_attributes_reply_t> attributes{
+    XcbReply<xcb_get_window_attributes_reply_t> attributes{
         xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, own), nullptr)};
     if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return;
 
     m_frame = topLevel(c, own, root);
-    Reply<xcb_get_geometry_reply_t> geometry{
+    XcbReply<xcb_get_geometry_reply_t> geometry{
         xcb_get_geometry_reply(c, xcb_get_geometry(c, m_frame), nullptr)};
     if (!geometry) return;
     m_frameGone = false;

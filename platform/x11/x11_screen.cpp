@@ -13,6 +13,7 @@
 
 #include "platform/x11/pixel_converter.h"
 #include "platform/x11/shm_segment.h"
+#include "platform/x11/xcb_reply.h"
 
 namespace {
 
@@ -20,14 +21,6 @@ constexpr int kBmpHeaderSize = 54;
 // Far beyond any screen; keeps a wild rectangle from asking for gigabytes.
 constexpr std::int64_t kMaxPixels = std::int64_t{64} * 1024 * 1024;
 constexpr std::int64_t kMaxSide = 65500;
-
-template <typename T>
-struct Reply {
-    T* value;
-    ~Reply() { std::free(value); }
-    T* operator->() const { return value; }
-    explicit operator bool() const { return value != nullptr; }
-};
 
 void put32(char* out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) out[i] = char((value >> (8 * i)) & 0xff);
@@ -117,7 +110,7 @@ X11Screen::X11Screen(Transfer transfer) {
     // Monitors (and with them the primary one) arrived in RandR 1.5.
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
     if (randr && randr->present) {
-        Reply<xcb_randr_query_version_reply_t> version{xcb_randr_query_version_reply(
+        XcbReply<xcb_randr_query_version_reply_t> version{xcb_randr_query_version_reply(
             connection, xcb_randr_query_version(connection, 1, 5), nullptr)};
         m_monitors = version && (version->major_version > 1 || version->minor_version >= 5);
     }
@@ -144,14 +137,15 @@ X11Screen::Layout X11Screen::layout(bool names) {
     std::optional<xcb_randr_get_monitors_cookie_t> monitors;
     if (m_monitors) monitors = xcb_randr_get_monitors(m_connection, m_root, 1);
 #endif
-    Reply<xcb_get_geometry_reply_t> root{xcb_get_geometry_reply(m_connection, geometry, nullptr)};
+    XcbReply<xcb_get_geometry_reply_t> root{
+        xcb_get_geometry_reply(m_connection, geometry, nullptr)};
     if (root) result.root = {0, 0, root->width, root->height};
     result.primary = result.root;
     // Root coordinates until the primary monitor is known.
     std::vector<platform::Monitor> found;
 #ifdef OZMIRA_HAVE_XCB_RANDR
     if (monitors) {
-        Reply<xcb_randr_get_monitors_reply_t> reply{
+        XcbReply<xcb_randr_get_monitors_reply_t> reply{
             xcb_randr_get_monitors_reply(m_connection, *monitors, nullptr)};
         std::vector<xcb_get_atom_name_cookie_t> nameCookies;
         auto it = xcb_randr_monitor_info_iterator_t{};
@@ -163,7 +157,7 @@ X11Screen::Layout X11Screen::layout(bool names) {
             if (names) nameCookies.push_back(xcb_get_atom_name(m_connection, it.data->name));
         }
         for (std::size_t i = 0; i < nameCookies.size(); ++i) {
-            Reply<xcb_get_atom_name_reply_t> name{
+            XcbReply<xcb_get_atom_name_reply_t> name{
                 xcb_get_atom_name_reply(m_connection, nameCookies[i], nullptr)};
             if (name)
                 found[i].name.assign(xcb_get_atom_name_name(name.value),
@@ -291,7 +285,7 @@ bool X11Screen::readVisible(const Geometry& part, std::uint8_t* out, std::ptrdif
 
     if (m_shm && m_shm->reserve(bytes)) {
         xcb_generic_error_t* error = nullptr;
-        Reply<xcb_shm_get_image_reply_t> reply{xcb_shm_get_image_reply(
+        XcbReply<xcb_shm_get_image_reply_t> reply{xcb_shm_get_image_reply(
             m_connection,
             xcb_shm_get_image(m_connection, m_root, std::int16_t(part.x), std::int16_t(part.y),
                               std::uint16_t(part.width), std::uint16_t(part.height), ~0u,
@@ -310,7 +304,7 @@ bool X11Screen::readVisible(const Geometry& part, std::uint8_t* out, std::ptrdif
     m_shm.reset();
 
     xcb_generic_error_t* error = nullptr;
-    Reply<xcb_get_image_reply_t> reply{xcb_get_image_reply(
+    XcbReply<xcb_get_image_reply_t> reply{xcb_get_image_reply(
         m_connection,
         xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, std::int16_t(part.x),
                       std::int16_t(part.y), std::uint16_t(part.width), std::uint16_t(part.height),
