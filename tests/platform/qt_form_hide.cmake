@@ -5,6 +5,7 @@ if(TARGET ozmira_qt AND TARGET ozmira_x11_screen)
   ozmira_test(qt_form_hide_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/qt_form_hide_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/x11_private_server.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/x11_atoms.cpp
     DEPS ozmira_qt ozmira_x11_screen Qt6::Test xcb
     LABELS x11)
 endif()

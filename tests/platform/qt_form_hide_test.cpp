@@ -11,12 +11,12 @@
 #include <QTest>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <thread>
 
 #include "platform/qt/qt_form.h"
 #include "platform/x11/x11_screen.h"
+#include "x11_atoms.h"
 #include "x11_private_server.h"
 
 namespace {
@@ -99,27 +99,13 @@ protected:
         waitpid(windowManager, nullptr, 0);
     }
 
-    xcb_atom_t atom(const char* name) {
-        auto* reply = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, std::uint16_t(strlen(name)), name), nullptr);
-        const xcb_atom_t value = reply ? reply->atom : XCB_NONE;
-        std::free(reply);
-        return value;
-    }
-    bool windowManagerRuns() {
-        auto* owner = xcb_get_selection_owner_reply(
-            connection, xcb_get_selection_owner(connection, atom("WM_S0")), nullptr);
-        const bool runs = owner && owner->owner != XCB_NONE;
-        std::free(owner);
-        return runs;
-    }
     void startWindowManager() {
         windowManager = server->startWindowManager();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return windowManagerRuns(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return selectionOwned(connection, "WM_S0"); }, 10000));
     }
     // The window's ICCCM state as the window manager keeps it; 0 (withdrawn) without one.
     std::uint32_t wmState(xcb_window_t window) {
-        const xcb_atom_t state = atom("WM_STATE");
+        const xcb_atom_t state = atom(connection, "WM_STATE");
         auto* reply = xcb_get_property_reply(
             connection, xcb_get_property(connection, 0, window, state, state, 0, 2), nullptr);
         std::uint32_t value = 0;

@@ -21,6 +21,7 @@
 
 #include "platform/qt/overlay/qt_overlay.h"
 #include "platform/x11/x11_screen.h"
+#include "x11_atoms.h"
 #include "x11_private_server.h"
 
 namespace {
@@ -128,7 +129,7 @@ protected:
     }
     void startWindowManager() {
         windowManager = server->startWindowManager();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return selectionOwned("WM_S0"); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return selectionOwned(connection, "WM_S0"); }, 10000));
     }
     // What a compositing manager announces; nothing composites, but the overlay must believe it.
     void ownCompositorSelection() {
@@ -136,22 +137,9 @@ protected:
         const xcb_window_t owner = xcb_generate_id(connection);
         xcb_create_window(connection, 0, owner, screen->root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, 0, 0, nullptr);
-        xcb_set_selection_owner(connection, owner, atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
-        ASSERT_TRUE(selectionOwned("_NET_WM_CM_S0"));
-    }
-    xcb_atom_t atom(const char* name) {
-        auto* reply = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, std::uint16_t(strlen(name)), name), nullptr);
-        const xcb_atom_t value = reply ? reply->atom : XCB_NONE;
-        std::free(reply);
-        return value;
-    }
-    bool selectionOwned(const char* name) {
-        auto* owner = xcb_get_selection_owner_reply(
-            connection, xcb_get_selection_owner(connection, atom(name)), nullptr);
-        const bool owned = owner && owner->owner != XCB_NONE;
-        std::free(owner);
-        return owned;
+        xcb_set_selection_owner(connection, owner, atom(connection, "_NET_WM_CM_S0"),
+                                XCB_CURRENT_TIME);
+        ASSERT_TRUE(selectionOwned(connection, "_NET_WM_CM_S0"));
     }
 
     std::unique_ptr<X11PrivateServer> server;

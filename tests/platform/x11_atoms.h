@@ -1,0 +1,10 @@
+#pragma once
+// Atoms and selection owners on a test's own X connection: the tests wait for a window
+// manager or a compositing manager by the selection it owns.
+#include <xcb/xcb.h>
+
+// The atom of the name, made when the server has none yet; XCB_NONE when the server did not
+// answer.
+xcb_atom_t atom(xcb_connection_t* connection, const char* name);
+// True when some client owns the selection of the name (WM_S0, _NET_WM_CM_S0, ...).
+bool selectionOwned(xcb_connection_t* connection, const char* name);
