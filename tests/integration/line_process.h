@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include <sys/types.h>
+#include "support/child_process.h"
 
 class LineProcess {
 public:
@@ -20,7 +20,5 @@ public:
     bool ask(const std::string& line, const std::string& answer);
 
 private:
-    pid_t m_pid = -1;
-    int m_input = -1;
-    int m_output = -1;
+    ChildProcess m_child;
 };

@@ -11,6 +11,7 @@ if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET sync_target AND TARGET
   ozmira_test(capture_test
               SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_test.cpp ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp
                       ${CMAKE_SOURCE_DIR}/tests/platform/target_process.cpp
+                      ${CMAKE_SOURCE_DIR}/tests/support/child_process.cpp
                       ${CMAKE_SOURCE_DIR}/tests/platform/x11_pattern_window.cpp
               DEPS ozmira_test_server ozmira_ini ozmira_charset ozmira_codec nlohmann_json::nlohmann_json
                    PkgConfig::OZMIRA_XCB_TEST
@@ -32,6 +33,7 @@ if(TARGET ozmira AND TARGET ozmira_test_server)
   ozmira_test(offline_program_test
               SOURCES ${CMAKE_CURRENT_LIST_DIR}/offline_test.cpp ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp
                       ${CMAKE_CURRENT_LIST_DIR}/line_process.cpp
+                      ${CMAKE_SOURCE_DIR}/tests/support/child_process.cpp
               DEPS ozmira_test_server ozmira_ini ozmira_charset nlohmann_json::nlohmann_json
               LABELS program)
   add_dependencies(offline_program_test ozmira text_window)

@@ -3,7 +3,8 @@
 if(TARGET ozmira AND TARGET ozmira_test_server AND TARGET ozmira_codec AND TARGET virtual_pointer)
   add_executable(wayland_monitors_test ${CMAKE_CURRENT_LIST_DIR}/wayland_monitors_test.cpp
                                        ${CMAKE_CURRENT_LIST_DIR}/program_runner.cpp
-                                       ${CMAKE_CURRENT_LIST_DIR}/line_process.cpp)
+                                       ${CMAKE_CURRENT_LIST_DIR}/line_process.cpp
+                                       ${CMAKE_SOURCE_DIR}/tests/support/child_process.cpp)
   target_link_libraries(wayland_monitors_test PRIVATE ozmira_test_server ozmira_ini ozmira_charset
                         ozmira_codec nlohmann_json::nlohmann_json GTest::gtest GTest::gtest_main)
   target_include_directories(wayland_monitors_test PRIVATE ${CMAKE_SOURCE_DIR}/tests)

@@ -7,6 +7,7 @@ if(TARGET ozmira_atspi AND TARGET ozmira_sync AND EXISTS ${CMAKE_CURRENT_LIST_DI
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/atspi_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/atspi_stress_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/target_process.cpp
+            ${CMAKE_SOURCE_DIR}/tests/support/child_process.cpp
     DEPS ozmira_atspi ozmira_sync Qt6::Widgets
     LABELS atspi)
   add_dependencies(atspi_test sync_target)

@@ -1,14 +1,11 @@
 #include "platform/target_process.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <stdexcept>
-#include <thread>
 
 namespace {
 
@@ -27,64 +24,44 @@ std::string unescaped(const std::string& text) {
     return out;
 }
 
-}  // namespace
-
-TargetProcess::TargetProcess(const std::string& applicationName, Toolkit toolkit) {
-    // A write to an application that died must fail, not end the test program.
+std::vector<std::string> command(const std::string& applicationName,
+                                 TargetProcess::Toolkit toolkit) {
+    // A write to an application that died must fail, not end the test program. Set before
+    // the application starts, which inherits it.
     signal(SIGPIPE, SIG_IGN);
-    int toChild[2], fromChild[2];
-    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    m_pid = fork();
-    if (m_pid < 0) throw std::runtime_error("fork failed");
-    if (m_pid == 0) {
-        dup2(toChild[0], STDIN_FILENO);
-        dup2(fromChild[1], STDOUT_FILENO);
-        close(toChild[0]);
-        close(toChild[1]);
-        close(fromChild[0]);
-        close(fromChild[1]);
-        setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 1);
-        // The tests' Wayland session has no X display; there the target is a Wayland client.
-        setenv("QT_QPA_PLATFORM", std::getenv("DISPLAY") ? "xcb" : "wayland", 1);
-        setenv("GTK_A11Y", "atspi", 1);
-        setenv("NO_AT_BRIDGE", "0", 1);
-        if (toolkit == Toolkit::Gtk) {
-            // The system's interpreter, which has the GTK bindings.
-            execl("/usr/bin/python3", "python3", SYNC_TARGET_GTK, applicationName.c_str(),
-                  static_cast<char*>(nullptr));
-        }
-        execl(SYNC_TARGET, SYNC_TARGET, applicationName.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(toChild[0]);
-    close(fromChild[1]);
-    m_input = toChild[1];
-    m_output = fromChild[0];
+    // The system's interpreter, which has the GTK bindings.
+    if (toolkit == TargetProcess::Toolkit::Gtk)
+        return {"/usr/bin/python3", SYNC_TARGET_GTK, applicationName};
+    return {SYNC_TARGET, applicationName};
 }
 
+// It asks its toolkit for accessibility whether or not an assistive technology runs.
+std::vector<std::string> environment() {
+    return {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1",
+            // The tests' Wayland session has no X display; there the target is a Wayland client.
+            std::string("QT_QPA_PLATFORM=") + (std::getenv("DISPLAY") ? "xcb" : "wayland"),
+            "GTK_A11Y=atspi", "NO_AT_BRIDGE=0"};
+}
+
+}  // namespace
+
+TargetProcess::TargetProcess(const std::string& applicationName, Toolkit toolkit)
+    : m_child(command(applicationName, toolkit), environment()) {
+    if (!m_child.started()) throw std::runtime_error("the target application did not start");
+}
+
+// After "quit" the application has its 5 s to end before it is killed.
 TargetProcess::~TargetProcess() {
     quit();
-    auto until = Clock::now() + std::chrono::seconds(5);
-    int status = 0;
-    while (waitpid(m_pid, &status, WNOHANG) == 0) {
-        if (Clock::now() > until) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    close(m_output);
 }
 
 void TargetProcess::quit() {
-    if (m_input < 0) return;
+    if (m_child.input() < 0) return;
     thaw();
-    if (write(m_input, "quit\n", 5) < 0) {
+    if (write(m_child.input(), "quit\n", 5) < 0) {
         // Already gone; reaped by the destructor.
     }
-    close(m_input);
-    m_input = -1;
+    m_child.closeInput();
 }
 
 bool TargetProcess::waitReady(std::chrono::milliseconds timeout) {
@@ -98,7 +75,7 @@ bool TargetProcess::waitReady(std::chrono::milliseconds timeout) {
 
 std::map<std::string, std::string> TargetProcess::fields() {
     std::map<std::string, std::string> out;
-    if (write(m_input, "dump\n", 5) != 5) return out;
+    if (write(m_child.input(), "dump\n", 5) != 5) return out;
     std::string line;
     auto until = Clock::now() + std::chrono::seconds(10);
     while (readLine(line, until) && line != "end") {
@@ -111,11 +88,11 @@ std::map<std::string, std::string> TargetProcess::fields() {
 }
 
 void TargetProcess::freeze() {
-    kill(m_pid, SIGSTOP);
+    kill(m_child.pid(), SIGSTOP);
 }
 
 void TargetProcess::thaw() {
-    kill(m_pid, SIGCONT);
+    kill(m_child.pid(), SIGCONT);
 }
 
 bool TargetProcess::readLine(std::string& line, Clock::time_point until) {
@@ -128,10 +105,10 @@ bool TargetProcess::readLine(std::string& line, Clock::time_point until) {
         }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
         if (left.count() <= 0) return false;
-        pollfd p{m_output, POLLIN, 0};
+        pollfd p{m_child.output(), POLLIN, 0};
         if (poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
         char chunk[512];
-        ssize_t n = read(m_output, chunk, sizeof chunk);
+        ssize_t n = read(m_child.output(), chunk, sizeof chunk);
         if (n <= 0) return false;
         m_buffer.append(chunk, static_cast<size_t>(n));
     }

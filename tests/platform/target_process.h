@@ -2,11 +2,11 @@
 // The test application tests/support/sync_target.cpp (or its GTK counterpart
 // sync_target_gtk.py), run as a child process: its fields can be read back, and it can be
 // frozen (SIGSTOP) like an application that hangs.
-#include <sys/types.h>
-
 #include <chrono>
 #include <map>
 #include <string>
+
+#include "support/child_process.h"
 
 class TargetProcess {
 public:
@@ -35,8 +35,6 @@ private:
     // at the end of its output.
     bool readLine(std::string& line, std::chrono::steady_clock::time_point until);
 
-    pid_t m_pid = -1;
-    int m_input = -1;   // the application's stdin
-    int m_output = -1;  // the application's stdout
+    ChildProcess m_child;
     std::string m_buffer;
 };
