@@ -73,11 +73,13 @@ public:
     // with file untouched, when one failed or is missing.
     bool join(std::string& file) const;
 
+    struct Part;  // one stripe's file
+
 private:
     const Image& m_image;
     int m_count = 0;
     int m_rows = 0;  // pixel rows of every stripe but the last
-    std::vector<std::string> m_parts;
+    std::vector<Part> m_parts;
     std::unique_ptr<bool[]> m_done;
 };
 

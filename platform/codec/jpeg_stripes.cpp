@@ -3,6 +3,7 @@
 #include <jerror.h>
 
 #include <algorithm>
+#include <cstring>
 #include <csetjmp>
 #include <mutex>
 #include <new>
@@ -11,7 +12,32 @@
 #include "platform/codec.h"
 #include "platform/codec/jpeg_codec.h"
 
+namespace codec {
+
+// A stripe's file. Its storage is not filled before the encoder writes it: pages it never
+// reaches are never touched.
+struct JpegStripes::Part {
+    std::unique_ptr<char[]> data;
+    std::size_t capacity = 0;
+    std::size_t size = 0;
+    std::string_view file() const { return {data.get(), size}; }
+    // Room for at least n bytes, the written ones kept. False when there is no memory.
+    bool reserve(std::size_t n) {
+        if (n <= capacity) return true;
+        std::unique_ptr<char[]> bigger(new (std::nothrow) char[n]);
+        if (!bigger) return false;
+        if (size) std::memcpy(bigger.get(), data.get(), size);
+        data = std::move(bigger);
+        capacity = n;
+        return true;
+    }
+};
+
+}  // namespace codec
+
 namespace {
+
+using Part = codec::JpegStripes::Part;
 
 constexpr int kMcuSide = 16;  // 4:2:0
 // Enough for two threads to share the work however late the second one starts, few enough
@@ -31,56 +57,45 @@ struct ErrorManager {
 
 void onMessage(j_common_ptr, int) {}
 
-// Writes straight into the stripe's string, doubling it when full.
+// Writes straight into the stripe's storage, doubling it when full.
 struct Destination {
     jpeg_destination_mgr base;
-    std::string* out;
+    Part* out;
     std::size_t initial;
 };
 
 void startOutput(j_compress_ptr cinfo) {
     auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
-    bool sized = true;
-    try {
-        dest->out->resize(std::max(dest->initial, dest->out->capacity()));
-    } catch (const std::bad_alloc&) {
-        sized = false;
-    }
-    if (!sized) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
-    dest->base.next_output_byte = reinterpret_cast<JOCTET*>(dest->out->data());
-    dest->base.free_in_buffer = dest->out->size();
+    dest->out->size = 0;
+    if (!dest->out->reserve(dest->initial)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    dest->base.next_output_byte = reinterpret_cast<JOCTET*>(dest->out->data.get());
+    dest->base.free_in_buffer = dest->out->capacity;
 }
 
 boolean growOutput(j_compress_ptr cinfo) {
     auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
-    const std::size_t used = dest->out->size();
-    bool grown = true;
-    try {
-        dest->out->resize(used * 2);
-    } catch (const std::bad_alloc&) {
-        grown = false;
-    }
-    // Left by a jump, outside the handler.
-    if (!grown) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
-    dest->base.next_output_byte = reinterpret_cast<JOCTET*>(dest->out->data() + used);
-    dest->base.free_in_buffer = dest->out->size() - used;
+    Part& out = *dest->out;
+    out.size = out.capacity;
+    if (!out.reserve(out.capacity * 2)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    dest->base.next_output_byte = reinterpret_cast<JOCTET*>(out.data.get() + out.size);
+    dest->base.free_in_buffer = out.capacity - out.size;
     return TRUE;
 }
 
 void endOutput(j_compress_ptr cinfo) {
     auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
-    dest->out->resize(dest->out->size() - dest->base.free_in_buffer);
+    dest->out->size = dest->out->capacity - dest->base.free_in_buffer;
 }
 
-// The stripes' strings of the last image, kept for the next one: a capture's stripes are then
+// The stripes' storage of the last image, kept for the next one: a capture's stripes are then
 // written into pages already there (fresh ones fault in one by one, hundreds per capture).
 // One set at most, and not a large one.
 constexpr std::size_t kKeptBytes = std::size_t(8) << 20;
 std::mutex keptMutex;
-std::vector<std::string> kept;
+std::vector<Part> kept;
 
-std::vector<std::string> takeKept(int count) {
-    std::vector<std::string> parts;
+std::vector<Part> takeKept(int count) {
+    std::vector<Part> parts;
     {
         std::lock_guard lock(keptMutex);
         parts.swap(kept);
@@ -89,9 +104,9 @@ std::vector<std::string> takeKept(int count) {
     return parts;
 }
 
-void keep(std::vector<std::string>& parts) {
+void keep(std::vector<Part>& parts) {
     std::size_t bytes = 0;
-    for (const std::string& part : parts) bytes += part.capacity();
+    for (const Part& part : parts) bytes += part.capacity;
     if (bytes > kKeptBytes) return;
     std::lock_guard lock(keptMutex);
     if (kept.empty()) kept.swap(parts);
@@ -105,7 +120,7 @@ struct Layout {
     std::size_t frame = 0, dataBegin = 0, dataEnd = 0;
 };
 
-bool layoutOf(const std::string& part, Layout& layout) {
+bool layoutOf(std::string_view part, Layout& layout) {
     const auto byte = [&part](std::size_t at) { return static_cast<unsigned char>(part[at]); };
     if (part.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8 || byte(part.size() - 2) != 0xFF ||
         byte(part.size() - 1) != 0xD9)
@@ -162,7 +177,7 @@ bool JpegStripes::encode(int index) {
     error.base.emit_message = onMessage;
     if (setjmp(error.jump)) {
         jpeg_destroy_compress(&cinfo);
-        m_parts[index].clear();
+        m_parts[index].size = 0;
         return false;
     }
     jpeg_create_compress(&cinfo);
@@ -204,13 +219,13 @@ bool JpegStripes::join(std::string& file) const {
     std::vector<Layout> layouts(m_count);
     std::size_t total = 0;
     for (int i = 0; i < m_count; ++i) {
-        if (!m_done[i] || !layoutOf(m_parts[i], layouts[i])) return false;
+        if (!m_done[i] || !layoutOf(m_parts[i].file(), layouts[i])) return false;
         total += layouts[i].dataEnd - layouts[i].dataBegin + 2;
     }
     file.clear();
     file.reserve(layouts[0].dataBegin + total + 2);
     // The first stripe's headers serve the whole file, with the whole height.
-    file.append(m_parts[0], 0, layouts[0].dataBegin);
+    file.append(m_parts[0].file().substr(0, layouts[0].dataBegin));
     file[layouts[0].frame + 5] = static_cast<char>(m_image.height >> 8);
     file[layouts[0].frame + 6] = static_cast<char>(m_image.height & 0xFF);
     for (int i = 0; i < m_count; ++i) {
@@ -218,8 +233,8 @@ bool JpegStripes::join(std::string& file) const {
             file += '\xFF';
             file += static_cast<char>(0xD0 + (i - 1) % 8);
         }
-        file.append(m_parts[i], layouts[i].dataBegin,
-                      layouts[i].dataEnd - layouts[i].dataBegin);
+        file.append(m_parts[i].file().substr(layouts[i].dataBegin,
+                                             layouts[i].dataEnd - layouts[i].dataBegin));
     }
     file += "\xFF\xD9";
     return true;
