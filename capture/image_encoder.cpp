@@ -38,30 +38,37 @@ bool encodeInto(const codec::Image& image, ImageFormat format, Bytes& output) {
 }  // namespace
 
 bool ImageEncoder::Convert(const Bytes& input, ImageFormat format, Bytes& output) {
-    // Too short to be any image; the codec is not even asked.
-    if (input.size() < 3) return false;
     codec::FileFormat fileFormat;
-    if (!fileFormatOf(format, fileFormat)) return false;
-    // A captured 32-bit BMP is not copied: the decoded image refers to input's own rows,
-    // which stay put until the encoder has read them.
     codec::Image image;
-    if (!codec::decode(input, image) || image.width <= 0 || image.height <= 0) return false;
-    return encodeInto(image, format, output);
+    return fileFormatOf(format, fileFormat) && PixelsOf(input, image) &&
+           encodeInto(image, format, output);
 }
 
 bool ImageEncoder::Convert(const platform::ScreenImage& image, int left, int top, int width,
                            int height, ImageFormat format, Bytes& output) {
+    codec::Image view;
+    return PixelsOf(image, left, top, width, height, view) && encodeInto(view, format, output);
+}
+
+bool ImageEncoder::PixelsOf(const Bytes& input, codec::Image& pixels) {
+    // Too short to be any image; the codec is not even asked.
+    if (input.size() < 3) return false;
+    // A captured 32-bit BMP is not copied: the decoded image refers to input's own rows.
+    return codec::decode(input, pixels) && pixels.width > 0 && pixels.height > 0;
+}
+
+bool ImageEncoder::PixelsOf(const platform::ScreenImage& image, int left, int top, int width,
+                            int height, codec::Image& view) {
     if (width <= 0 || height <= 0 || left < 0 || top < 0 || left > image.width - width ||
         top > image.height - height ||
         image.pixels.size() < std::size_t(image.width) * std::size_t(image.height))
         return false;
     // The rows stay where they are: the view starts at the rectangle's corner and steps by
     // the whole image's width.
-    codec::Image view;
     view.width = width;
     view.height = height;
     view.top = reinterpret_cast<const std::uint8_t*>(image.pixels.data() +
                                                      std::size_t(top) * image.width + left);
     view.pitch = std::ptrdiff_t(image.width) * 4;
-    return encodeInto(view, format, output);
+    return true;
 }

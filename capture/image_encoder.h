@@ -1,6 +1,7 @@
 #pragma once
 // Image files converted in memory; the recognition turns each captured BMP into the JPEG
 // that is sent to the OCR service.
+#include "platform/codec.h"
 #include "platform/screen.h"
 #include "text/text_tools.h"
 
@@ -18,4 +19,10 @@ public:
     // rectangle is empty or not wholly inside the image, or the format is outside 1 to 5.
     static bool Convert(const platform::ScreenImage& image, int left, int top, int width,
                         int height, ImageFormat format, Bytes& output);
+
+    // The pixels the two above would encode, in place where they can be (a captured BMP's or
+    // the screen image's own rows, which must then stay put); false where they refuse.
+    static bool PixelsOf(const Bytes& input, codec::Image& pixels);
+    static bool PixelsOf(const platform::ScreenImage& image, int left, int top, int width,
+                         int height, codec::Image& pixels);
 };

@@ -4,6 +4,10 @@
 #include "capture/image_encoder.h"
 #include "json/json_document.h"
 
+namespace {
+constexpr std::size_t kKeptJpeg = std::size_t(4) << 20;
+}  // namespace
+
 RecognitionWorkflow::RecognitionWorkflow(AppState& state, platform::Form& form,
                                          platform::Clipboard& clipboard, OcrClient& ocr,
                                          Deliver deliver)
@@ -26,7 +30,19 @@ Bytes RecognitionWorkflow::encode(const RecognitionJob& job) {
 
 int RecognitionWorkflow::run(RecognitionJob job) {
     if (job.kind == static_cast<int>(RecognitionKind::Offline)) return runOffline(job);
-    const Bytes jpeg = job.jpeg ? job.jpeg->take() : encode(job);
+    // Kept by each worker thread, as the request body is: a capture's JPEG then lands in pages
+    // already there.
+    thread_local Bytes jpeg;
+    // A large one (a 4K screen's) is not kept past its run.
+    struct Release {
+        ~Release() {
+            if (jpeg.capacity() > kKeptJpeg) Bytes().swap(jpeg);
+        }
+    } release;
+    if (job.jpeg)
+        job.jpeg->take(jpeg);
+    else
+        jpeg = encode(job);
     job.jpeg.reset();
     // A whole snapshot is megabytes; the wait for the reply can be long.
     job.area.pixels.reset();
@@ -100,17 +116,24 @@ void RecognitionWorkflow::start(int kind) {
     else
         job.image = m_state.capturedImage;
     job.service = m_state.snapshotService();
-    RecognitionJob pixels;
     if (job.kind != static_cast<int>(RecognitionKind::Offline)) {
         // Read here, on the user-interface thread: the worker then never waits for a window
         // that is busy coming back and repainting after the capture.
         job.languageCode = m_ocr.languageCodeFor(kind);
-        // The pixels were read or cut a moment ago on this thread: encoded here (below) they
-        // come from the cache while the worker wakes, and the window's own steps (the
-        // preview, its return) come after, so nothing competes with the encoding.
-        pixels.area = std::exchange(job.area, {});
-        pixels.image = std::move(job.image);
-        job.jpeg = std::make_shared<ImageHandoff>();
+        // The pixels were read or cut a moment ago on this thread: it starts encoding them at
+        // once, from the cache, and the worker joins in when it is awake; the window's own
+        // steps (the preview, its return) come after.
+        codec::Image view;
+        std::shared_ptr<const void> pixels;
+        if (const SnapshotArea& a = job.area; a.pixels) {
+            if (ImageEncoder::PixelsOf(*a.pixels, a.left, a.top, a.width, a.height, view))
+                pixels = a.pixels;
+        } else if (job.image && ImageEncoder::PixelsOf(*job.image, view)) {
+            pixels = job.image;
+        }
+        job.area = {};
+        job.image.reset();
+        job.jpeg = std::make_shared<ImageHandoff>(std::move(pixels), std::move(view));
     }
     {
         std::lock_guard<std::mutex> lock(m_lastMutex);
@@ -121,15 +144,7 @@ void RecognitionWorkflow::start(int kind) {
         run(std::move(job));
         if (m_afterRun) m_afterRun();
     });
-    if (!handoff) return;
-    Bytes jpeg;
-    try {
-        jpeg = encode(pixels);
-    } catch (...) {
-        handoff->publish({});
-        throw;
-    }
-    handoff->publish(std::move(jpeg));
+    if (handoff) handoff->help();
 }
 
 void RecognitionWorkflow::stopLast() {

@@ -4,6 +4,7 @@
 // and nothing is allocated for an image beyond the size limits below.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,5 +53,34 @@ bool decode(std::string_view file, Image& image, std::int64_t maxPixels = kMaxPi
 // it has at most 256, otherwise a median-cut palette of 256; TIFF and PNG lossless. False,
 // with file untouched, when the image is empty or the format cannot hold its size.
 bool encode(const Image& image, FileFormat format, std::string& file);
+
+// The JPEG that encode gives, made in horizontal stripes that several threads can encode at
+// once: a restart marker between two stripes lets each one's data start afresh, so the
+// joined file decodes to exactly the pixels of encode's. The image's rows must stay put
+// until the last stripe is encoded.
+class JpegStripes {
+public:
+    explicit JpegStripes(const Image& image);
+    ~JpegStripes();
+    JpegStripes(const JpegStripes&) = delete;
+    JpegStripes& operator=(const JpegStripes&) = delete;
+
+    // 0 when the image cannot be a JPEG (empty, or a side beyond the limits).
+    int count() const { return m_count; }
+    // Encodes one stripe; different stripes may be encoded on different threads at once.
+    bool encode(int index);
+    // The whole file once every stripe was encoded, written into file's own storage; false,
+    // with file untouched, when one failed or is missing.
+    bool join(std::string& file) const;
+
+    struct Part;  // one stripe's file
+
+private:
+    const Image& m_image;
+    int m_count = 0;
+    int m_rows = 0;  // pixel rows of every stripe but the last
+    std::vector<Part> m_parts;
+    std::unique_ptr<bool[]> m_done;
+};
 
 }  // namespace codec

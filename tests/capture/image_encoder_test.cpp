@@ -303,6 +303,52 @@ TEST(ImageEncoderTest, AThreadsNextJpegIsTheFileAFreshThreadWrites) {
     }
 }
 
+TEST(ImageEncoderTest, AJpegMadeInStripesDecodesToTheOneMadeWhole) {
+    std::mt19937 noise(3);
+    const Paint speckled = [&](int x, int y) {
+        return (x / 3 + y / 5) % 7 ? gradient(x % 40, y % 40)
+                                   : Rgb{uint8_t(noise()), uint8_t(noise()), uint8_t(noise())};
+    };
+    const auto pixelsOf = [](const Bytes& jpeg) {
+        codec::Image decoded;
+        EXPECT_TRUE(codec::decode(jpeg, decoded));
+        Bytes rows;
+        for (int y = 0; y < decoded.height; ++y)
+            rows.append(reinterpret_cast<const char*>(decoded.top + y * decoded.pitch),
+                        std::size_t(decoded.width) * 4);
+        return rows;
+    };
+    // One stripe; several with a short last one; a screen's worth (bottom-up rows, as captured).
+    for (const auto& [width, height, stripes] :
+         std::vector<std::tuple<int, int, int>>{{5, 3, 1}, {1000, 537, 7}, {1920, 1080, 8}}) {
+        const Bytes bmp = makeBmp(width, height, speckled);
+        codec::Image image;
+        ASSERT_TRUE(codec::decode(bmp, image));
+        Bytes whole;
+        ASSERT_TRUE(codec::encode(image, codec::FileFormat::Jpeg, whole));
+        codec::JpegStripes jpeg(image);
+        ASSERT_EQ(jpeg.count(), stripes) << width;
+        Bytes joined = "previous";
+        // Two threads, the stripes in any order.
+        std::thread other([&] {
+            for (int i = jpeg.count() - 1; i >= 0; i -= 2) ASSERT_TRUE(jpeg.encode(i));
+        });
+        for (int i = jpeg.count() - 2; i >= 0; i -= 2) ASSERT_TRUE(jpeg.encode(i));
+        other.join();
+        ASSERT_TRUE(jpeg.join(joined)) << width;
+        EXPECT_EQ(pixelsOf(joined), pixelsOf(whole)) << width;
+        if (stripes == 1) continue;
+        // Nothing is joined while a stripe is missing.
+        codec::JpegStripes partial(image);
+        ASSERT_TRUE(partial.encode(0));
+        Bytes kept = "previous";
+        EXPECT_FALSE(partial.join(kept));
+        EXPECT_EQ(kept, "previous");
+    }
+    codec::Image empty;
+    EXPECT_EQ(codec::JpegStripes(empty).count(), 0);
+}
+
 uint32_t crc32(const Bytes& data) {
     uint32_t crc = 0xFFFFFFFF;
     for (char ch : data) {

@@ -389,42 +389,63 @@ TEST_F(RecognitionWorkflowTest, ARunOnTheSnapshotRecognizesWhatTheCutHolds) {
     EXPECT_EQ(engine.images[1].pixels, engine.images[0].pixels);
 }
 
-// Each run starts on a thread that waits for it, not on one made for it (which starts late
-// on a busy machine), and never waits behind a run that is still busy.
-// A cloud run's image is encoded by start itself, on the thread that holds the pixels: once
-// start returns, the run no longer needs the capture, and the request carries that image.
-TEST_F(RecognitionWorkflowTest, StartEncodesTheCaptureBeforeItReturns) {
+// The JPEG a handoff gives for a capture, encoded by the worker alone.
+Bytes jpegOf(const std::shared_ptr<const Bytes>& bmp) {
+    codec::Image view;
+    EXPECT_TRUE(ImageEncoder::PixelsOf(*bmp, view));
+    ImageHandoff alone(bmp, std::move(view));
+    Bytes jpeg;
+    alone.take(jpeg);
+    return jpeg;
+}
+
+// A cloud run's image is encoded by start, on the thread that holds the pixels, with the
+// worker joining in; the run lets the capture go once it is encoded, and sends that image.
+TEST_F(RecognitionWorkflowTest, StartAndTheWorkerEncodeTheCaptureTheRequestCarries) {
     transport.reply("srv/accurate", R"({"words_result":[]})");
     std::promise<void> ended;
     workflow.setAfterRun([&] { ended.set_value(); });
     state.capturedImage = std::make_shared<const Bytes>(smallBmp(1600, 1200));
     const std::weak_ptr<const Bytes> capture = state.capturedImage;
-    Bytes jpeg;
-    ASSERT_TRUE(ImageEncoder::Convert(*state.capturedImage, ImageFormat::Jpeg, jpeg));
+    const Bytes jpeg = jpegOf(state.capturedImage);
     workflow.start(1);
     state.capturedImage.reset();
-    EXPECT_TRUE(capture.expired());
     ASSERT_EQ(ended.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_TRUE(capture.expired());
     ASSERT_EQ(transport.requests().size(), 1u);
     EXPECT_NE(transport.requests()[0].body.find(Base64::EncodeUrlEncoded(jpeg)), Text::npos);
 }
 
-// The worker takes the image whether it comes before it asks, while it spins, or only after
-// it has gone to sleep.
-TEST(ImageHandoffTest, TheImageArrivesWhenEverItIsPublished) {
-    for (int delayMs : {-1, 0, 5, 80}) {
-        ImageHandoff handoff;
-        if (delayMs < 0) handoff.publish("early");
-        std::thread encoder([&] {
-            if (delayMs < 0) return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-            handoff.publish("late");
+// However the stripes fall between the two threads (the worker alone, the starting thread
+// first, both at once), the file is the same, and the pixels go once it is made.
+TEST(ImageHandoffTest, TheJpegIsTheSameWhoeverEncodesItsStripes) {
+    const auto bmp = std::make_shared<const Bytes>(smallBmp(1280, 900));
+    const Bytes expected = jpegOf(bmp);
+    ASSERT_GT(expected.size(), 1000u);
+    for (int helpers : {0, 1, 2}) {
+        auto pixels = std::make_shared<const Bytes>(*bmp);
+        codec::Image view;
+        ASSERT_TRUE(ImageEncoder::PixelsOf(*pixels, view));
+        const std::weak_ptr<const Bytes> held = pixels;
+        ImageHandoff handoff(std::move(pixels), std::move(view));
+        if (helpers == 1) handoff.help();
+        std::thread starter([&] {
+            if (helpers == 2) handoff.help();
         });
-        EXPECT_EQ(handoff.take(), delayMs < 0 ? "early" : "late") << delayMs;
-        encoder.join();
+        Bytes jpeg = "previous";
+        handoff.take(jpeg);
+        starter.join();
+        EXPECT_EQ(jpeg, expected) << helpers;
+        EXPECT_TRUE(held.expired()) << helpers;
     }
+    ImageHandoff empty(nullptr, codec::Image());
+    Bytes jpeg = "previous";
+    empty.take(jpeg);
+    EXPECT_TRUE(jpeg.empty());
 }
 
+// Each run starts on a thread that waits for it, not on one made for it (which starts late
+// on a busy machine), and never waits behind a run that is still busy.
 TEST_F(RecognitionWorkflowTest, RunsStartOnAWaitingThreadAndNeverWaitForABusyOne) {
     std::mutex mutex;
     std::condition_variable changed;

@@ -1,6 +1,6 @@
 // Decodes an image file as the program opens one (BMP and JPEG by our own code, PNG through
 // Qt), then encodes what it decoded into BMP and JPEG and decodes the BMP again: the
-// pixels come back.
+// pixels come back. The JPEG made in stripes decodes to the pixels of the one made whole.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!codec::decode(file, image, 1 << 20)) return 0;
     std::string bmp, jpeg;
     if (!codec::encode(image, codec::FileFormat::Bmp, bmp)) std::abort();
-    codec::encode(image, codec::FileFormat::Jpeg, jpeg);
+    const bool whole = codec::encode(image, codec::FileFormat::Jpeg, jpeg);
+    codec::JpegStripes stripes(image);
+    for (int i = stripes.count() - 1; i >= 0; --i) stripes.encode(i);
+    std::string joined;
+    codec::Image fromWhole, fromStripes;
+    if (whole != stripes.join(joined) ||
+        (whole && (!codec::decode(jpeg, fromWhole) || !codec::decode(joined, fromStripes) ||
+                   fromWhole.storage != fromStripes.storage))) {
+        std::fprintf(stderr, "the JPEG made in stripes is not the one made whole\n");
+        std::abort();
+    }
     codec::Image again;
     if (!codec::decode(bmp, again) || again.width != image.width || again.height != image.height) {
         std::fprintf(stderr, "the BMP written from a decoded image does not decode\n");
