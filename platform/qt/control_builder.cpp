@@ -1,6 +1,7 @@
 #include "platform/qt/control_builder.h"
 
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -20,6 +21,24 @@
 #include "platform/qt/tab_control.h"
 
 using layout::Kind;
+
+namespace {
+
+// The list a drop-down opens is as wide as its longest choice, whatever the box's own width,
+// so no choice is cut off; it follows the items as they come and go.
+void fitListToItems(QComboBox* box) {
+    const auto fit = [box] {
+        QAbstractItemView* view = box->view();
+        view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth());
+    };
+    QAbstractItemModel* model = box->model();
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, box, fit);
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, box, fit);
+    QObject::connect(model, &QAbstractItemModel::modelReset, box, fit);
+    fit();
+}
+
+}  // namespace
 
 QFont ControlBuilder::font(const layout::Font& wanted, const layout::Font& window) {
     const std::string family = wanted.family.empty() ? window.family : wanted.family;
@@ -97,6 +116,7 @@ QWidget* ControlBuilder::create(const layout::Control& c, QWidget* parent) {
                 box->addItem(qttext::toQt(item.text), QVariant::fromValue<qlonglong>(item.value));
             // As created, a list has no selection; the program chooses one.
             box->setCurrentIndex(-1);
+            fitListToItems(box);
             return box;
         }
         case Kind::StatusBar:
