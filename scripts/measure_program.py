@@ -170,6 +170,7 @@ def main():
     parser.add_argument("--runs", type=int, default=15)
     parser.add_argument("--captures", type=int, default=10)
     parser.add_argument("--window-manager", action="store_true")
+    parser.add_argument("--compositor", action="store_true")
     args = parser.parse_args()
 
     display = Display()
@@ -279,7 +280,8 @@ def main():
         server.stop()
 
     print("Screen %d x %d, %s. Load average: %s." % (
-        width, height, "openbox" if args.window_manager else "no window manager",
+        width, height, ("openbox" if args.window_manager else "no window manager") +
+        (" and picom" if args.compositor else ""),
         open("/proc/loadavg").read().split()[0]))
     print()
     print("| measure | figure | baseline, same run |")

@@ -48,7 +48,7 @@ build_packages=(
   libtesseract-dev libleptonica-dev
 )
 run_packages=(fonts-noto-cjk at-spi2-core dbus xdg-utils tesseract-ocr-eng tesseract-ocr-chi-sim qt6-wayland wl-clipboard)
-test_packages=(nodejs xvfb xauth openbox trayer xdotool wmctrl dbus-x11 x11-utils x11-xserver-utils xclip python3 python3-pyatspi python3-gi gir1.2-gtk-3.0 openssl python3-openpyxl imagemagick lintian desktop-file-utils appstream clang libclang-rt-14-dev
+test_packages=(nodejs xvfb xauth openbox picom trayer xdotool wmctrl dbus-x11 x11-utils x11-xserver-utils xclip python3 python3-pyatspi python3-gi gir1.2-gtk-3.0 openssl python3-openpyxl imagemagick lintian desktop-file-utils appstream clang libclang-rt-14-dev
                sway swaybg grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk libglib2.0-bin)
 package_packages=(dpkg-dev imagemagick)
 
