@@ -57,14 +57,23 @@ bool X11PrivateServer::xdotool(const std::string& arguments) const {
     return std::system(command.c_str()) == 0;
 }
 
-pid_t X11PrivateServer::startWindowManager() const {
+pid_t X11PrivateServer::startWindowManager() const { return start({"openbox"}); }
+
+pid_t X11PrivateServer::startCompositor() const {
+    return start({"picom", "--backend", "xrender", "--no-vsync"});
+}
+
+pid_t X11PrivateServer::start(const std::vector<const char*>& command) const {
+    std::vector<char*> argv;
+    for (const char* word : command) argv.push_back(const_cast<char*>(word));
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
         dup2(null, STDERR_FILENO);
         setenv("DISPLAY", m_display.c_str(), 1);
-        execlp("openbox", "openbox", nullptr);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     return pid;

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 class X11PrivateServer {
 public:
@@ -20,10 +21,14 @@ public:
     // Starts openbox on this display, its output silenced; its process id, for the caller to
     // wait for its WM_S0 selection and to end it.
     pid_t startWindowManager() const;
+    // The same for the picom compositing manager (its _NET_WM_CM_S0 selection).
+    pid_t startCompositor() const;
     // Ends the server at once, as a crash or logout would.
     void kill();
 
 private:
+    pid_t start(const std::vector<const char*>& command) const;
+
     pid_t m_pid = -1;
     std::string m_display;
 };

@@ -53,6 +53,8 @@ bool OverlayWidget::freeze(QScreen* screen, bool takeKeyboard) {
     m_keyboard = takeKeyboard;
     // Nothing of the scene (no snapshot yet) may reach the screen before reveal().
     setUpdatesEnabled(false);
+    // A compositing manager shows an unpainted window as it is: this one starts transparent.
+    if (ScreenFreeze::composited()) setAttribute(Qt::WA_TranslucentBackground);
     create();
     if (QWindow* window = windowHandle()) {
         window->setScreen(screen);

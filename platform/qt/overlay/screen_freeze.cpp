@@ -31,6 +31,11 @@ int screenNumber() {
 
 bool ScreenFreeze::available() {
     xcb_connection_t* c = x11Connection();
+    return c && !xcb_connection_has_error(c);
+}
+
+bool ScreenFreeze::composited() {
+    xcb_connection_t* c = x11Connection();
     if (!c || xcb_connection_has_error(c)) return false;
     const std::string name = "_NET_WM_CM_S" + std::to_string(screenNumber());
     xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
@@ -42,15 +47,26 @@ bool ScreenFreeze::available() {
     if (!owner) return false;
     const bool composited = owner->owner != XCB_NONE;
     std::free(owner);
-    return !composited;
+    return composited;
 }
 
 bool ScreenFreeze::showBeneath(QWidget& widget) {
     xcb_connection_t* c = x11Connection();
     if (!c) return false;
-    const std::uint32_t none = XCB_BACK_PIXMAP_NONE;
-    return !xcb_request_check(c, xcb_change_window_attributes_checked(
-                                     c, xcb_window_t(widget.winId()), XCB_CW_BACK_PIXMAP, &none));
+    const auto window = xcb_window_t(widget.winId());
+    if (!widget.testAttribute(Qt::WA_TranslucentBackground)) {
+        const std::uint32_t none = XCB_BACK_PIXMAP_NONE;
+        return !xcb_request_check(
+            c, xcb_change_window_attributes_checked(c, window, XCB_CW_BACK_PIXMAP, &none));
+    }
+    // Only a window with an alpha channel is see-through; pixel 0 is then wholly transparent.
+    xcb_get_geometry_reply_t* geometry =
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    const bool alpha = geometry && geometry->depth == 32;
+    std::free(geometry);
+    const std::uint32_t transparent = 0;
+    return alpha && !xcb_request_check(c, xcb_change_window_attributes_checked(
+                                              c, window, XCB_CW_BACK_PIXEL, &transparent));
 }
 
 bool ScreenFreeze::roundTrip() {
