@@ -101,7 +101,7 @@ protected:
 
     void startWindowManager() {
         windowManager = server->startWindowManager();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return selectionOwned(connection, "WM_S0"); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return windowManagerReady(connection); }, 10000));
     }
     // The window's ICCCM state as the window manager keeps it; 0 (withdrawn) without one.
     std::uint32_t wmState(xcb_window_t window) {

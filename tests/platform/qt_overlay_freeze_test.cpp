@@ -132,7 +132,7 @@ protected:
     }
     void startWindowManager() {
         windowManager = server->startWindowManager();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return selectionOwned(connection, "WM_S0"); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return windowManagerReady(connection); }, 10000));
     }
     void startCompositor() {
         compositor = server->startCompositor();
