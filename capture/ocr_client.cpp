@@ -3,6 +3,7 @@
 #include "app/control_names.h"
 #include "app/layout.h"
 #include "app/settings_store.h"
+#include "capture/kept_buffer.h"
 #include "json/json_document.h"
 #include "net/base64.h"
 #include "net/text_encoding.h"
@@ -106,23 +107,17 @@ Text OcrClient::Recognize(const Bytes& image, int kind, const ServiceSnapshot& s
     return Recognize(image, kind, service, languageCodeFor(kind));
 }
 
-namespace {
-constexpr std::size_t kKeptBody = std::size_t(4) << 20;
-}  // namespace
-
 Text OcrClient::Recognize(const Bytes& image, int kind, const ServiceSnapshot& service,
                           const Text& code) {
     if (kind < 1 || kind > 12) return Text();
-    // Kept by each thread that recognizes: a capture's body is most of a megabyte, and
-    // pages already there cost nothing, where fresh ones fault in one by one.
+    // Kept by each thread that recognizes: a capture's body is most of a megabyte.
     thread_local Text body;
+    const KeptBuffer kept(body);
     body.assign(bodyPrefix(kind, service.accessToken, code));
     body += "image=";
     Base64::AppendUrlEncoded(image, body);
     const Text& address = service.recognitionEndpoints[kind - 1];
     const Text reply = Utf8ToGbk(m_http.Request(address, static_cast<int>(HttpMethod::Post), body));
-    // A large body (a 4K screen's) is not kept past its run.
-    if (body.capacity() > kKeptBody) Text().swap(body);
     return reply;
 }
 

@@ -2,11 +2,8 @@
 
 #include "app/control_names.h"
 #include "capture/image_encoder.h"
+#include "capture/kept_buffer.h"
 #include "json/json_document.h"
-
-namespace {
-constexpr std::size_t kKeptJpeg = std::size_t(4) << 20;
-}  // namespace
 
 RecognitionWorkflow::RecognitionWorkflow(AppState& state, platform::Form& form,
                                          platform::Clipboard& clipboard, OcrClient& ocr,
@@ -30,15 +27,8 @@ Bytes RecognitionWorkflow::encode(const RecognitionJob& job) {
 
 int RecognitionWorkflow::run(RecognitionJob job) {
     if (job.kind == static_cast<int>(RecognitionKind::Offline)) return runOffline(job);
-    // Kept by each worker thread, as the request body is: a capture's JPEG then lands in pages
-    // already there.
     thread_local Bytes jpeg;
-    // A large one (a 4K screen's) is not kept past its run.
-    struct Release {
-        ~Release() {
-            if (jpeg.capacity() > kKeptJpeg) Bytes().swap(jpeg);
-        }
-    } release;
+    const KeptBuffer kept(jpeg);
     if (job.jpeg)
         job.jpeg->take(jpeg);
     else

@@ -1,6 +1,5 @@
 #include "platform/qt/screen_settle.h"
 
-#include <QtGui/qguiapplication_platform.h>
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 #include <QCoreApplication>
@@ -13,32 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/qt_x11.h"
 #include "platform/x11/xcb_reply.h"
 
 namespace {
-
-xcb_connection_t* x11Connection() {
-    auto* app = qGuiApp;
-    if (!app) return nullptr;
-    auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_screen_t* defaultScreen(xcb_connection_t* c, int* number) {
-    // Qt opens the display's default screen; its number is in $DISPLAY after the dot.
-    int screen = 0;
-    if (const char* display = std::getenv("DISPLAY")) {
-        const std::string d = display;
-        const auto colon = d.rfind(':');
-        const auto dot = d.find('.', colon == std::string::npos ? 0 : colon);
-        if (dot != std::string::npos) screen = std::atoi(d.c_str() + dot + 1);
-    }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screen && it.rem; ++i) xcb_screen_next(&it);
-    if (!it.rem) return nullptr;
-    *number = screen;
-    return it.data;
-}
 
 // The extension's version must be agreed once per connection before its first request.
 bool damageReady(xcb_connection_t* c) {
@@ -51,15 +28,6 @@ bool damageReady(xcb_connection_t* c) {
         return bool(version);
     }();
     return ready;
-}
-
-bool selectionOwned(xcb_connection_t* c, const std::string& name) {
-    XcbReply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr)};
-    if (!atom) return false;
-    XcbReply<xcb_get_selection_owner_reply_t> owner{
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr)};
-    return owner && owner->owner != XCB_NONE;
 }
 
 // The window as the screen shows it: the top-level window that holds it (a window manager's
@@ -114,10 +82,10 @@ ScreenSettle::ScreenSettle(QWindow* window) : m_window(window) {
 }
 
 void ScreenSettle::watch(QWindow* window) {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = qtx11::connection();
     if (!c) return;
     int number = 0;
-    const xcb_screen_t* screen = defaultScreen(c, &number);
+    const xcb_screen_t* screen = qtx11::defaultScreen(c, &number);
     // Nothing on the screen: nothing to wait for.
     m_frameGone = true;
     if (!screen || !window || !window->handle()) return;
@@ -142,7 +110,7 @@ void ScreenSettle::watch(QWindow* window) {
         xcb_change_window_attributes(c, m_frame, XCB_CW_EVENT_MASK, &mask);
         m_selectedOnFrame = true;
     }
-    m_composited = selectionOwned(c, "_NET_WM_CM_S" + std::to_string(number));
+    m_composited = qtx11::composited(c, number);
     if (damageReady(c)) {
         m_damageEvent = xcb_get_extension_data(c, &xcb_damage_id)->first_event + XCB_DAMAGE_NOTIFY;
         m_damage = xcb_generate_id(c);
@@ -154,7 +122,7 @@ void ScreenSettle::watch(QWindow* window) {
 }
 
 ScreenSettle::~ScreenSettle() {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = qtx11::connection();
     if (!c || (!m_damage && !m_selectedOnFrame)) return;
     QCoreApplication::instance()->removeNativeEventFilter(this);
     if (m_damage) xcb_damage_destroy(c, m_damage);
@@ -203,7 +171,7 @@ bool ScreenSettle::redrawn() const {
 }
 
 bool ScreenSettle::waitUntilRedrawn(int limitMs) {
-    if (!x11Connection()) {
+    if (!qtx11::connection()) {
         // The compositor has handled the hide once it answers; what it renders from then on
         // (a screenshot included) lacks the window.
         QGuiApplication::sync();

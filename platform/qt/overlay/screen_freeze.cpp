@@ -8,50 +8,23 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-xcb_connection_t* x11Connection() {
-    auto* app = qGuiApp;
-    if (!app) return nullptr;
-    auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-// The number of the screen Qt opened: $DISPLAY's part after the dot.
-int screenNumber() {
-    const char* display = std::getenv("DISPLAY");
-    if (!display) return 0;
-    const std::string d = display;
-    const auto colon = d.rfind(':');
-    const auto dot = d.find('.', colon == std::string::npos ? 0 : colon);
-    return dot == std::string::npos ? 0 : std::atoi(d.c_str() + dot + 1);
-}
-
-}  // namespace
+#include "platform/qt/qt_x11.h"
+#include "platform/x11/xcb_reply.h"
 
 bool ScreenFreeze::available() {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = qtx11::connection();
     return c && !xcb_connection_has_error(c);
 }
 
 bool ScreenFreeze::composited() {
-    xcb_connection_t* c = x11Connection();
-    if (!c || xcb_connection_has_error(c)) return false;
-    const std::string name = "_NET_WM_CM_S" + std::to_string(screenNumber());
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
-    if (!atom) return false;
-    xcb_get_selection_owner_reply_t* owner =
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
-    std::free(atom);
-    if (!owner) return false;
-    const bool composited = owner->owner != XCB_NONE;
-    std::free(owner);
-    return composited;
+    xcb_connection_t* c = qtx11::connection();
+    int number = 0;
+    return c && !xcb_connection_has_error(c) && qtx11::defaultScreen(c, &number) &&
+           qtx11::composited(c, number);
 }
 
 bool ScreenFreeze::showBeneath(QWidget& widget) {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = qtx11::connection();
     if (!c) return false;
     const auto window = xcb_window_t(widget.winId());
     if (!widget.testAttribute(Qt::WA_TranslucentBackground)) {
@@ -60,17 +33,16 @@ bool ScreenFreeze::showBeneath(QWidget& widget) {
             c, xcb_change_window_attributes_checked(c, window, XCB_CW_BACK_PIXMAP, &none));
     }
     // Only a window with an alpha channel is see-through; pixel 0 is then wholly transparent.
-    xcb_get_geometry_reply_t* geometry =
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    const XcbReply<xcb_get_geometry_reply_t> geometry{
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr)};
     const bool alpha = geometry && geometry->depth == 32;
-    std::free(geometry);
     const std::uint32_t transparent = 0;
     return alpha && !xcb_request_check(c, xcb_change_window_attributes_checked(
                                               c, window, XCB_CW_BACK_PIXEL, &transparent));
 }
 
 bool ScreenFreeze::roundTrip() {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = qtx11::connection();
     if (!c) return false;
     xcb_get_input_focus_reply_t* reply =
         xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
@@ -79,7 +51,7 @@ bool ScreenFreeze::roundTrip() {
 }
 
 bool ScreenFreeze::putImage(QWidget& widget, const QImage& image) {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = qtx11::connection();
     if (!c) return false;
     const auto window = xcb_window_t(widget.winId());
     xcb_get_geometry_reply_t* geometry =
