@@ -158,7 +158,13 @@ TEST_P(QtOverlayFreezeTest, TheScreenStopsAtTheCoverAndTheOverlayShowsItWithKeys
     // What the snapshot would hold without the hint (the selector puts it back the same way).
     const platform::ScreenImage beneath = screen.snapshot();
     overlay.showHint("hint", kHint.x(), kHint.y(), kHint.width(), kHint.height());
-    const platform::ScreenImage snapshot = screen.snapshot();
+    // A compositing manager shows the hint a frame later; nothing else may run meanwhile.
+    platform::ScreenImage snapshot = screen.snapshot();
+    for (int waited = 0; waited < 1000 && snapshot.at(kHint.x(), kHint.y()) != kHintGrey;
+         waited += 20) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        snapshot = screen.snapshot();
+    }
     EXPECT_EQ(snapshot.at(kHint.x(), kHint.y()), kHintGrey) << "hint before the run";
     ticking.drawSome();
     // A compositing manager shows the change a frame later; nothing else may run meanwhile.
