@@ -174,7 +174,8 @@ TEST_P(QtOverlayFreezeTest, TheScreenStopsAtTheCoverAndTheOverlayShowsItWithKeys
         drewOn = screen.snapshot().pixels != snapshot.pixels;
     }
     EXPECT_EQ(drewOn, !freezes) << "the window beneath drew on";
-    EXPECT_TRUE(sameAroundHint(beneath, snapshot));
+    // Under a compositing manager the window beneath goes on drawing between the two reads.
+    if (freezes) EXPECT_TRUE(sameAroundHint(beneath, snapshot));
     // The user does not wait for the picture: a key and a press before the run are kept.
     EXPECT_TRUE(server->xdotool("key Escape mousemove 150 160 mousedown 1"));
 
@@ -192,7 +193,8 @@ TEST_P(QtOverlayFreezeTest, TheScreenStopsAtTheCoverAndTheOverlayShowsItWithKeys
     EXPECT_EQ(events.opened, 1);
     // The overlay's paint shows the same pixels, the hint still over them.
     EXPECT_EQ(shown.at(kHint.x(), kHint.y()), kHintGrey);
-    EXPECT_TRUE(shown.pixels == snapshot.pixels) << "the overlay changed what the screen showed";
+    EXPECT_TRUE(freezes ? shown.pixels == snapshot.pixels : sameAroundHint(shown, beneath))
+        << "the overlay changed what the screen showed";
     EXPECT_EQ(events.escapes, 1);
     EXPECT_EQ(events.press, QPoint(150, 160));
     EXPECT_EQ(events.release, QPoint(300, 280));
