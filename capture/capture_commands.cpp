@@ -77,6 +77,9 @@ std::pair<const char*, const char*> CaptureCommands::coordinateSyncControls(int 
 }
 
 void CaptureCommands::StartCapture(int kind, const Text& coordinateText) {
+    // Where the overlay can show the live screen, it is up at the key, not once the window
+    // has gone: the snapshot beneath it still waits for that.
+    if (coordinateText.empty()) m_selector.coverAhead();
     minimizeMainWindow();
     if (coordinateText.empty()) {
         interactiveCapture(kind);

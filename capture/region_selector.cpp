@@ -63,7 +63,15 @@ std::optional<RegionSelector::Result> RegionSelector::run(int kind, const Select
 
     std::vector<platform::Monitor> monitors = m_screen.monitors();
     platform::ScreenImage beneathHint;
-    if (m_overlay.cover(monitors)) beneathHint = showHintEarly(monitors);
+    if (m_ahead && m_ahead->monitors == monitors) {
+        beneathHint = std::move(m_ahead->beneathHint);
+    } else {
+        // A monitor came or went meanwhile: the cover put up ahead no longer fits.
+        if (m_ahead) m_overlay.close();
+        if (m_overlay.cover(monitors))
+            beneathHint = showHintEarly(hintArea(MonitorLayout(monitors, beneathHint).primary()));
+    }
+    m_ahead.reset();
     auto snapshot = std::make_shared<platform::ScreenImage>(m_screen.snapshot());
     if (snapshot->empty()) {
         m_overlay.close();
@@ -100,11 +108,20 @@ CaptureRect RegionSelector::hintArea(const platform::Monitor& primary) {
     return {left, top, left + kHintWidth, top + kHintHeight};
 }
 
-platform::ScreenImage RegionSelector::showHintEarly(
-    const std::vector<platform::Monitor>& monitors) {
+void RegionSelector::coverAhead() {
+    if (m_open || m_ahead) return;
+    std::vector<platform::Monitor> monitors = m_screen.monitors();
+    platform::ScreenImage none;
+    const CaptureRect hint = hintArea(MonitorLayout(monitors, none).primary());
+    if (!m_overlay.coverAhead(monitors, hint.left, hint.top, hint.width(), hint.height())) return;
+    // None of the program's windows lies over the hint's place, so what is read there now is
+    // what the snapshot will hold once they are gone.
+    m_ahead = Ahead{std::move(monitors), showHintEarly(hint)};
+}
+
+platform::ScreenImage RegionSelector::showHintEarly(const CaptureRect& hint) {
     platform::ScreenImage beneath;
-    const CaptureRect hint = hintArea(MonitorLayout(monitors, beneath).primary());
-    // Read on the frozen screen, so it is what the snapshot would have held there.
+    // Read before the hint is up: what the snapshot would have held there.
     if (BmpImage::decode(m_screen.capture(hint.left, hint.top, hint.width(), hint.height()),
                          beneath)) {
         beneath.left = hint.left;

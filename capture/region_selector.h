@@ -43,6 +43,10 @@ public:
     // is cut out.
     using Selected = std::function<void(const SnapshotArea& area)>;
     std::optional<Result> run(int kind, const Selected& onSelected = {});
+    // Called before the program's window leaves the screen for a run: where the overlay can
+    // go up over the live screen at once (Overlay::coverAhead), it does so with its hint, and
+    // the next run takes its snapshot under them.
+    void coverAhead();
     bool isOpen() const { return m_open; }
 
     // The rectangle between the drag's start and end point, whichever way it went.
@@ -62,7 +66,7 @@ private:
     static CaptureRect hintArea(const platform::Monitor& primary);
     // On a frozen screen: the hint goes up before the snapshot is read; what it hides of the
     // screen is read first, to be put back into the snapshot. Empty when unreadable.
-    platform::ScreenImage showHintEarly(const std::vector<platform::Monitor>& monitors);
+    platform::ScreenImage showHintEarly(const CaptureRect& hint);
 
     void updateMagnifier(int x, int y);
     // Puts the magnifier's source square on that monitor, in its bottom-left corner, when
@@ -88,4 +92,10 @@ private:
     // Left edge of the source square, counted from its monitor's left edge.
     int m_sourceLeft = 0;
     std::optional<Result> m_result;
+    // What coverAhead() put up: for those monitors, and what the hint hides.
+    struct Ahead {
+        std::vector<platform::Monitor> monitors;
+        platform::ScreenImage beneathHint;
+    };
+    std::optional<Ahead> m_ahead;
 };

@@ -53,6 +53,16 @@ public:
         (void)monitors;
         return false;
     }
+    // Like cover(), but called while the program's own windows are still on the screen, before
+    // they leave it for the capture: only where the cover lets the live screen show through
+    // until the snapshot is painted (under a compositing manager), and only when none of the
+    // program's windows lies over the screen rectangle (left, top, width, height) that must
+    // show what is beneath it then. true when the cover is up; the next run() reuses it.
+    virtual bool coverAhead(const std::vector<Monitor>& monitors, int left, int top, int width,
+                            int height) {
+        (void)monitors, (void)left, (void)top, (void)width, (void)height;
+        return false;
+    }
 
     // Removes the drawn figures; the snapshot stays.
     virtual void clearFigures() = 0;

@@ -2,6 +2,7 @@
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -47,8 +48,10 @@ QRect outer(const xcb_get_geometry_reply_t& g) {
 }
 
 // What of the top-level window the screen shows: the windows stacked above it hide the rest,
-// which will not be drawn again when it goes.
-QRegion shownPart(xcb_connection_t* c, xcb_window_t frame, xcb_window_t root, QRect rect) {
+// which will not be drawn again when it goes. A compositing manager blends a window with an
+// alpha channel over what lies beneath it, so such a window hides nothing there.
+QRegion shownPart(xcb_connection_t* c, xcb_window_t frame, xcb_window_t root, QRect rect,
+                  bool composited) {
     QRegion shown(rect);
     XcbReply<xcb_query_tree_reply_t> tree{
         xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr)};
@@ -68,7 +71,8 @@ QRegion shownPart(xcb_connection_t* c, xcb_window_t frame, xcb_window_t root, QR
         XcbReply<xcb_get_geometry_reply_t> geometry{
             xcb_get_geometry_reply(c, geometryCookie, nullptr)};
         if (attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
-            attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT)
+            attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT &&
+            !(composited && geometry->depth == 32))
             shown -= outer(*geometry.value);
     }
     return shown;
@@ -100,9 +104,11 @@ void ScreenSettle::watch(QWindow* window) {
         xcb_get_geometry_reply(c, xcb_get_geometry(c, m_frame), nullptr)};
     if (!geometry) return;
     m_frameGone = false;
+    m_composited = qtx11::composited(c, number);
     m_place = shownPart(
         c, m_frame, root,
-        outer(*geometry.value) & QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels));
+        outer(*geometry.value) & QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels),
+        m_composited);
     // A window manager's frame goes after the window: its unmap is what counts. The window's
     // own unmap reaches us through Qt's selection.
     if (m_frame != own) {
@@ -110,7 +116,6 @@ void ScreenSettle::watch(QWindow* window) {
         xcb_change_window_attributes(c, m_frame, XCB_CW_EVENT_MASK, &mask);
         m_selectedOnFrame = true;
     }
-    m_composited = qtx11::composited(c, number);
     if (damageReady(c)) {
         m_damageEvent = xcb_get_extension_data(c, &xcb_damage_id)->first_event + XCB_DAMAGE_NOTIFY;
         m_damage = xcb_generate_id(c);
@@ -192,6 +197,10 @@ bool ScreenSettle::waitFor(const std::function<bool()>& done, int limitMs) {
         if (done() || total.elapsed() >= limitMs) loop.quit();
     });
     tick.start();
-    loop.exec();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The input held meanwhile waits in the toolkit's own queue, which no new event from the
+    // server may come to wake.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        dispatcher->wakeUp();
     return done();
 }

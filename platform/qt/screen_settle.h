@@ -25,13 +25,15 @@ public:
 
     // Handles events until the window and its frame are off the screen and their place has
     // been redrawn, at most limitMs; true when that was seen. Call after hiding the window.
+    // The user's input waits meanwhile: it is meant for whatever shows once the window is
+    // gone (an overlay that is already up, or the next command).
     bool waitUntilRedrawn(int limitMs);
 
     // How long the screen must not change under a compositing manager.
     static constexpr int kComposedQuietMs = 25;
 
-    // Handles events, without spinning, until done() holds or limitMs have passed; done()'s
-    // last answer.
+    // Handles events but the user's input, without spinning, until done() holds or limitMs
+    // have passed; done()'s last answer.
     static bool waitFor(const std::function<bool()>& done, int limitMs);
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;

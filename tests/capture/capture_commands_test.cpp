@@ -24,6 +24,10 @@ public:
         if (script) script(events);
     }
     void close() override { closed = true; }
+    bool coverAhead(const std::vector<platform::Monitor>&, int, int, int, int) override {
+        if (onCoverAhead) onCoverAhead();
+        return false;
+    }
     void clearFigures() override {}
     void drawOutline(int, int, int, int) override {}
     void showHint(const std::string&, int, int, int, int) override {}
@@ -33,6 +37,7 @@ public:
     void moveSource(int, int) override {}
 
     bool closed = false;
+    std::function<void()> onCoverAhead;
 };
 
 class CaptureCommandsTest : public ::testing::Test {
@@ -180,6 +185,18 @@ TEST_F(CaptureCommandsTest, InteractiveCaptureCropsTheSnapshotAndSyncsTheCoordin
     EXPECT_TRUE(screen.captures.empty());  // from the frozen snapshot, not the live screen
     EXPECT_EQ(form.windowState(), platform::WindowState::Normal);
     EXPECT_FALSE(state.selecting);
+}
+
+// Where the overlay can show the live screen, it is offered the screen while the window is
+// still on it; a capture by coordinates has no overlay to put up.
+TEST_F(CaptureCommandsTest, TheOverlayMayGoUpBeforeTheWindowLeavesOnlyForADrag) {
+    std::vector<platform::WindowState> statesAtCover;
+    overlay.onCoverAhead = [&] { statesAtCover.push_back(form.windowState()); };
+    drag(500, 400, 300, 200);
+    commands.StartCapture(1, "");
+    commands.StartCapture(1, "0|0|10|10");
+    EXPECT_EQ(statesAtCover, (std::vector<platform::WindowState>{platform::WindowState::Normal}));
+    EXPECT_EQ(overlay.runs, 1);
 }
 
 // The recognition of a dragged rectangle starts the moment the button is released, while

@@ -288,10 +288,17 @@ TEST_F(RegionSelectorTest, OpensOverAFreshSnapshotWithTheHintAndNoMagnifier) {
 }
 
 TEST(RegionSelectorFrozenTest, OnAFrozenScreenTheHintGoesUpBeforeTheSnapshotAndIsNotInIt) {
-    // A screen that shows the hint once the overlay put it up, as a frozen X screen does.
+    // A screen that shows the hint once the overlay put it up, as a frozen X screen does, or
+    // one whose monitor is renamed after the cover went up ahead.
     struct HintedScreen : FakeScreen {
         using FakeScreen::FakeScreen;
         std::optional<FakeOverlay::Hint> drawn;
+        bool renamed = false;
+        std::vector<platform::Monitor> monitors() override {
+            std::vector<platform::Monitor> all = FakeScreen::monitors();
+            if (renamed) all[0].name = "HDMI-1";
+            return all;
+        }
         platform::ScreenImage snapshot() override {
             platform::ScreenImage image = FakeScreen::snapshot();
             for (int y = 0; drawn && y < drawn->height; ++y)
@@ -300,12 +307,25 @@ TEST(RegionSelectorFrozenTest, OnAFrozenScreenTheHintGoesUpBeforeTheSnapshotAndI
             return image;
         }
     };
-    for (const bool freezes : {false, true}) {
+    const struct {
+        const char* name;
+        bool freezes, ahead, renamed;
+        int snapshotsAtHint;
+        std::vector<std::string> covers;
+    } cases[] = {
+        {"plain", false, false, false, 1, {"cover"}},
+        {"frozen", true, false, false, 0, {"cover"}},
+        {"live screen, covered ahead", false, true, false, 0, {"coverAhead"}},
+        {"covered ahead, then the monitors changed", true, true, true, 0,
+         {"coverAhead", "close", "cover"}},
+    };
+    for (const auto& c : cases) {
         HintedScreen screen(kW, kH);
         TempDir dir;
         AppState state{dir.path()};
         FakeOverlay overlay;
-        overlay.freezes = freezes;
+        overlay.freezes = c.freezes;
+        overlay.coversAhead = c.ahead;
         int snapshotsAtHint = -1;
         overlay.onShowHint = [&] {
             if (snapshotsAtHint < 0) snapshotsAtHint = screen.snapshots;
@@ -313,13 +333,22 @@ TEST(RegionSelectorFrozenTest, OnAFrozenScreenTheHintGoesUpBeforeTheSnapshotAndI
         };
         overlay.script = {FakeOverlay::press(90, 2), FakeOverlay::release(560, 60)};
         RegionSelector selector{state, screen, overlay};
+        if (c.ahead) selector.coverAhead();
+        screen.renamed = c.renamed;
         const auto result = selector.run(1);
-        ASSERT_TRUE(result) << freezes;
-        EXPECT_EQ(snapshotsAtHint, freezes ? 0 : 1) << freezes;
+        ASSERT_TRUE(result) << c.name;
+        EXPECT_EQ(snapshotsAtHint, c.snapshotsAtHint) << c.name;
+        // How the cover went up, up to the release's first step.
+        std::vector<std::string> covers;
+        for (auto call = overlay.log.begin(); call != overlay.log.end() && *call != "clear"; ++call)
+            if (*call == "cover" || *call == "coverAhead" || *call == "close")
+                covers.push_back(*call);
+        EXPECT_EQ(covers, c.covers) << c.name;
         // The pixels beneath the label are those the screen held before it went up.
-        EXPECT_EQ(result->bmp, BmpImage::encode(FakeScreen{kW, kH}.snapshot(), 90, 2, 470, 58))
-            << freezes;
-        EXPECT_FALSE(overlay.hint) << freezes;
+        EXPECT_TRUE(result->bmp ==
+                    BmpImage::encode(FakeScreen{kW, kH}.snapshot(), 90, 2, 470, 58))
+            << c.name;
+        EXPECT_FALSE(overlay.hint) << c.name;
     }
 }
 

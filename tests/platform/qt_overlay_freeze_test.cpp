@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "platform/qt/overlay/qt_overlay.h"
+#include "platform/qt/qt_form.h"
 #include "platform/x11/x11_screen.h"
 #include "x11_atoms.h"
 #include "x11_private_server.h"
@@ -104,7 +105,7 @@ struct Recorder : platform::OverlayEvents {
     QPoint press, release;
 };
 
-enum class Desktop { Bare, Openbox, Compositor };
+enum class Desktop { Bare, Openbox, Compositor, FadingCompositor };
 
 class QtOverlayFreezeTest : public ::testing::TestWithParam<Desktop> {
 protected:
@@ -118,7 +119,8 @@ protected:
         app = std::make_unique<QApplication>(argc, argv);
         connection = xcb_connect(nullptr, nullptr);
         if (GetParam() == Desktop::Openbox) startWindowManager();
-        if (GetParam() == Desktop::Compositor) startCompositor();
+        if (GetParam() == Desktop::Compositor || GetParam() == Desktop::FadingCompositor)
+            startCompositor(GetParam() == Desktop::FadingCompositor);
     }
     void TearDown() override {
         for (pid_t helper : {windowManager, compositor}) {
@@ -134,8 +136,8 @@ protected:
         windowManager = server->startWindowManager();
         ASSERT_TRUE(QTest::qWaitFor([&] { return windowManagerReady(connection); }, 10000));
     }
-    void startCompositor() {
-        compositor = server->startCompositor();
+    void startCompositor(bool fading) {
+        compositor = server->startCompositor(fading);
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return selectionOwned(connection, "_NET_WM_CM_S0"); }, 10000));
     }
@@ -208,6 +210,8 @@ std::string desktopName(const ::testing::TestParamInfo<Desktop>& info) {
             return "Openbox";
         case Desktop::Compositor:
             return "Compositor";
+        case Desktop::FadingCompositor:
+            return "FadingCompositor";
     }
     return "Unknown";
 }
@@ -215,5 +219,46 @@ std::string desktopName(const ::testing::TestParamInfo<Desktop>& info) {
 INSTANTIATE_TEST_SUITE_P(Desktops, QtOverlayFreezeTest,
                          ::testing::Values(Desktop::Bare, Desktop::Openbox, Desktop::Compositor),
                          desktopName);
+
+using QtOverlayAheadTest = QtOverlayFreezeTest;
+
+// Under a compositing manager the overlay and its hint go up while the main window is still
+// on the screen; the window's hide then waits for the compositor to have faded it out beneath
+// them, and what the user typed or pressed meanwhile reaches the overlay once it runs.
+TEST_P(QtOverlayAheadTest, TheOverlayGoesUpBeforeTheMainWindowLeavesAndNothingIsLost) {
+    X11Screen screen;
+    QtOverlay overlay;
+    const std::vector<platform::Monitor> monitors = screen.monitors();
+    // picom's first frame: its background is grey, the bare server's black.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screen.snapshot().at(0, 0) != 0xff000000; }));
+    const platform::ScreenImage desktop = screen.snapshot();
+    QtForm form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.window()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sameAroundHint(screen.snapshot(), desktop); }));
+    // What is read beneath the hint must be what the snapshot will hold: not where one of the
+    // program's windows lies.
+    EXPECT_FALSE(overlay.coverAhead(monitors, kLeft, kTop, kSide, kSide));
+    ASSERT_TRUE(overlay.coverAhead(monitors, kHint.x(), kHint.y(), kHint.width(), kHint.height()));
+    overlay.showHint("hint", kHint.x(), kHint.y(), kHint.width(), kHint.height());
+    EXPECT_TRUE(server->xdotool("key Escape mousemove 150 160 mousedown 1"));
+    form.hideForCapture(5000);
+    const platform::ScreenImage snapshot = screen.snapshot();
+    EXPECT_TRUE(sameAroundHint(snapshot, desktop)) << "the window, or some of it, in the snapshot";
+
+    Recorder events(overlay);
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(server->xdotool("mousemove 300 280 mouseup 1"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !events.release.isNull(); }, 5000));
+        overlay.close();
+    });
+    overlay.run(snapshot, monitors, events);
+    EXPECT_EQ(events.escapes, 1);
+    EXPECT_EQ(events.press, QPoint(150, 160));
+    EXPECT_EQ(events.release, QPoint(300, 280));
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, QtOverlayAheadTest,
+                         ::testing::Values(Desktop::FadingCompositor), desktopName);
 
 }  // namespace

@@ -59,7 +59,10 @@ bool X11PrivateServer::xdotool(const std::string& arguments) const {
 
 pid_t X11PrivateServer::startWindowManager() const { return start({"openbox"}); }
 
-pid_t X11PrivateServer::startCompositor() const {
+pid_t X11PrivateServer::startCompositor(bool fading) const {
+    if (fading)
+        return start({"picom", "--backend", "xrender", "--no-vsync", "--fading", "--fade-delta",
+                      "10", "--fade-in-step", "0.02", "--fade-out-step", "0.02"});
     return start({"picom", "--backend", "xrender", "--no-vsync"});
 }
 

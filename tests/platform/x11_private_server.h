@@ -21,8 +21,9 @@ public:
     // Starts openbox on this display, its output silenced; its process id, for the caller to
     // wait for its WM_S0 selection and to end it.
     pid_t startWindowManager() const;
-    // The same for the picom compositing manager (its _NET_WM_CM_S0 selection).
-    pid_t startCompositor() const;
+    // The same for the picom compositing manager (its _NET_WM_CM_S0 selection); fading, it
+    // fades windows in and out over half a second.
+    pid_t startCompositor(bool fading = false) const;
     // Ends the server at once, as a crash or logout would.
     void kill();
 

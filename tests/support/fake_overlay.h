@@ -72,6 +72,13 @@ public:
         monitors = shown;
         return freezes;
     }
+    bool coverAhead(const std::vector<platform::Monitor>& shown, int, int, int, int) override {
+        log.push_back("coverAhead");
+        if (!coversAhead) return false;
+        covered = true;
+        monitors = shown;
+        return true;
+    }
     void clearFigures() override {
         log.push_back("clear");
         outline.reset();
@@ -109,6 +116,8 @@ public:
     bool covered = false;
     // What cover() answers: whether the screen froze under it.
     bool freezes = false;
+    // What coverAhead() answers: whether the live screen shows through the cover.
+    bool coversAhead = false;
     // Told when the hint goes up (a frozen screen then shows it).
     std::function<void()> onShowHint;
     Point snapshotSize;

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 #include "platform/qt/overlay/hint_window.h"
 #include "platform/qt/overlay/overlay_input_guard.h"
@@ -19,6 +20,28 @@ std::vector<OverlayScreens::Screen> describe(const QList<QScreen*>& screens) {
         out.push_back({s->name(), s->geometry(), s->devicePixelRatio(),
                        s == QGuiApplication::primaryScreen()});
     return out;
+}
+
+// Whether one of the program's windows on the screen lies over the screen rectangle (or where
+// it lies cannot be told).
+bool ownWindowOver(const std::vector<platform::Monitor>& monitors, const QRect& area) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const std::vector<int> shown = OverlayScreens::match(monitors, describe(screens));
+    for (std::size_t m = 0; m < monitors.size(); ++m) {
+        const platform::Monitor& monitor = monitors[m];
+        const QRect part = area & QRect(monitor.left, monitor.top, monitor.width, monitor.height);
+        if (part.isEmpty()) continue;
+        if (shown[m] < 0) return true;
+        QScreen* screen = screens[shown[m]];
+        // In the toolkit's coordinates, where its windows are placed.
+        const QRect place = OverlayScreens::toLocal(monitor, screen->devicePixelRatio(), part)
+                                .translated(screen->geometry().topLeft());
+        for (QWindow* window : QGuiApplication::topLevelWindows())
+            if (window->isVisible() && !(window->windowStates() & Qt::WindowMinimized) &&
+                window->frameGeometry().intersects(place))
+                return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -75,6 +98,17 @@ bool QtOverlay::cover(const std::vector<platform::Monitor>& monitors) {
     // nothing may run in between).
     if (m_covering && !ScreenFreeze::roundTrip()) close();
     return m_covering != nullptr;
+}
+
+bool QtOverlay::coverAhead(const std::vector<platform::Monitor>& monitors, int left, int top,
+                           int width, int height) {
+    // Only a cover the live screen shows through may go up while the program's windows are
+    // still there; and what it must read beneath the hint's place has to be what the snapshot
+    // would hold, so none of them may lie there.
+    if (m_scene || m_covering || !ScreenFreeze::available() || !ScreenFreeze::composited() ||
+        ownWindowOver(monitors, QRect(left, top, width, height)))
+        return false;
+    return cover(monitors);
 }
 
 bool QtOverlay::showHintWindow(Windows& windows, const QString& text, const QRect& rect) {

@@ -25,6 +25,8 @@ public:
              platform::OverlayEvents& events) override;
     void close() override;
     bool cover(const std::vector<platform::Monitor>& monitors) override;
+    bool coverAhead(const std::vector<platform::Monitor>& monitors, int left, int top, int width,
+                    int height) override;
     void clearFigures() override;
     void drawOutline(int x1, int y1, int x2, int y2) override;
     void showHint(const std::string& text, int left, int top, int width, int height) override;
