@@ -48,10 +48,10 @@ QRect outer(const xcb_get_geometry_reply_t& g) {
 }
 
 // What of the top-level window the screen shows: the windows stacked above it hide the rest,
-// which will not be drawn again when it goes. A compositing manager blends a window with an
-// alpha channel over what lies beneath it, so such a window hides nothing there.
+// which will not be drawn again when it goes. Those of seeThrough with an alpha channel hide
+// nothing: a compositing manager blends them over what lies beneath.
 QRegion shownPart(xcb_connection_t* c, xcb_window_t frame, xcb_window_t root, QRect rect,
-                  bool composited) {
+                  const QList<xcb_window_t>& seeThrough) {
     QRegion shown(rect);
     XcbReply<xcb_query_tree_reply_t> tree{
         xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr)};
@@ -65,14 +65,15 @@ QRegion shownPart(xcb_connection_t* c, xcb_window_t frame, xcb_window_t root, QR
     for (int i = at + 1; i < count; ++i)
         above.emplace_back(xcb_get_window_attributes(c, children[i]),
                            xcb_get_geometry(c, children[i]));
-    for (const auto& [attributesCookie, geometryCookie] : above) {
+    for (int i = at + 1; i < count; ++i) {
+        const auto& [attributesCookie, geometryCookie] = above[std::size_t(i - at - 1)];
         XcbReply<xcb_get_window_attributes_reply_t> attributes{
             xcb_get_window_attributes_reply(c, attributesCookie, nullptr)};
         XcbReply<xcb_get_geometry_reply_t> geometry{
             xcb_get_geometry_reply(c, geometryCookie, nullptr)};
         if (attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
             attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT &&
-            !(composited && geometry->depth == 32))
+            !(geometry->depth == 32 && seeThrough.contains(children[i])))
             shown -= outer(*geometry.value);
     }
     return shown;
@@ -105,10 +106,16 @@ void ScreenSettle::watch(QWindow* window) {
     if (!geometry) return;
     m_frameGone = false;
     m_composited = qtx11::composited(c, number);
+    // Under a compositing manager the program's own see-through windows may lie above it: an
+    // overlay that went up at once and shows the screen beneath until its snapshot is in.
+    QList<xcb_window_t> seeThrough;
+    for (QWindow* other : QGuiApplication::topLevelWindows())
+        if (m_composited && other != window && other->handle())
+            seeThrough.append(xcb_window_t(other->winId()));
     m_place = shownPart(
         c, m_frame, root,
         outer(*geometry.value) & QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels),
-        m_composited);
+        seeThrough);
     // A window manager's frame goes after the window: its unmap is what counts. The window's
     // own unmap reaches us through Qt's selection.
     if (m_frame != own) {
