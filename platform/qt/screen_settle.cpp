@@ -2,7 +2,6 @@
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
-#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -205,9 +204,5 @@ bool ScreenSettle::waitFor(const std::function<bool()>& done, int limitMs) {
     });
     tick.start();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    // The input held meanwhile waits in the toolkit's own queue, which no new event from the
-    // server may come to wake.
-    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
-        dispatcher->wakeUp();
     return done();
 }

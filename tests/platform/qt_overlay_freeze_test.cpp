@@ -177,7 +177,9 @@ TEST_P(QtOverlayFreezeTest, TheScreenStopsAtTheCoverAndTheOverlayShowsItWithKeys
     }
     EXPECT_EQ(drewOn, !freezes) << "the window beneath drew on";
     // Under a compositing manager the window beneath goes on drawing between the two reads.
-    if (freezes) EXPECT_TRUE(sameAroundHint(beneath, snapshot));
+    if (freezes) {
+        EXPECT_TRUE(sameAroundHint(beneath, snapshot));
+    }
     // The user does not wait for the picture: a key and a press before the run are kept.
     EXPECT_TRUE(server->xdotool("key Escape mousemove 150 160 mousedown 1"));
 
