@@ -7,6 +7,7 @@
 
 #include "platform/hotkeys.h"
 #include "platform/x11/hotkeys_keysyms.h"
+#include "platform/x11/xcb_reply.h"
 
 namespace x11hotkeys {
 
@@ -166,14 +167,13 @@ std::vector<xcb_keycode_t> HotkeysGrabber::keycodesOf(uint32_t keysym, bool firs
         }
         return keycodes;
     }
-    xcb_keycode_t* found = xcb_key_symbols_get_keycode(m_symbols, keysym);
+    const XcbReply<xcb_keycode_t> found{xcb_key_symbols_get_keycode(m_symbols, keysym)};
     if (!found) return keycodes;
-    for (const xcb_keycode_t* k = found; *k != XCB_NO_SYMBOL; ++k) {
+    for (const xcb_keycode_t* k = found.value; *k != XCB_NO_SYMBOL; ++k) {
         if (std::find(keycodes.begin(), keycodes.end(), *k) == keycodes.end()) {
             keycodes.push_back(*k);
         }
     }
-    std::free(found);
     return keycodes;
 }
 
@@ -185,10 +185,10 @@ uint16_t HotkeysGrabber::lockModifiers() {
     for (xcb_keycode_t k : keycodesOf(XK_Scroll_Lock)) lockKeys.push_back(k);
     if (lockKeys.empty()) return locks;
 
-    xcb_get_modifier_mapping_reply_t* reply = xcb_get_modifier_mapping_reply(
-        m_connection, xcb_get_modifier_mapping(m_connection), nullptr);
+    const XcbReply<xcb_get_modifier_mapping_reply_t> reply{xcb_get_modifier_mapping_reply(
+        m_connection, xcb_get_modifier_mapping(m_connection), nullptr)};
     if (!reply) return locks;
-    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(reply);
+    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(reply.value);
     const int perModifier = reply->keycodes_per_modifier;
     // Shift and Control (bits 0 and 2) never count as locks, whatever key sits on them.
     for (int modifier = 3; modifier < 8; ++modifier) {
@@ -199,7 +199,6 @@ uint16_t HotkeysGrabber::lockModifiers() {
             }
         }
     }
-    std::free(reply);
     return locks;
 }
 

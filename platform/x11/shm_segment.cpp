@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "platform/x11/xcb_reply.h"
+
 namespace {
 
 // Enough to learn whether the server can see our memory at all.
@@ -16,10 +18,9 @@ constexpr std::size_t kProbeSize = 4096;
 ShmSegment::ShmSegment(xcb_connection_t* connection) : m_connection(connection) {
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_shm_id);
     if (!extension || !extension->present) return;
-    xcb_shm_query_version_reply_t* version =
-        xcb_shm_query_version_reply(connection, xcb_shm_query_version(connection), nullptr);
+    const XcbReply<xcb_shm_query_version_reply_t> version{
+        xcb_shm_query_version_reply(connection, xcb_shm_query_version(connection), nullptr)};
     if (!version) return;
-    std::free(version);
     m_available = attach(kProbeSize);
     release();
 }

@@ -44,21 +44,19 @@ bool ScreenFreeze::showBeneath(QWidget& widget) {
 bool ScreenFreeze::roundTrip() {
     xcb_connection_t* c = qtx11::connection();
     if (!c) return false;
-    xcb_get_input_focus_reply_t* reply =
-        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
-    std::free(reply);
-    return reply != nullptr;
+    const XcbReply<xcb_get_input_focus_reply_t> reply{
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)};
+    return bool(reply);
 }
 
 bool ScreenFreeze::putImage(QWidget& widget, const QImage& image) {
     xcb_connection_t* c = qtx11::connection();
     if (!c) return false;
     const auto window = xcb_window_t(widget.winId());
-    xcb_get_geometry_reply_t* geometry =
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    const XcbReply<xcb_get_geometry_reply_t> geometry{
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr)};
     if (!geometry) return false;
     const std::uint8_t depth = geometry->depth;
-    std::free(geometry);
     // 32 bits a pixel, blue first in memory: the Z pixmap of a 24- or 32-bit visual.
     if (depth != 24 && depth != 32) return false;
     const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
