@@ -68,8 +68,7 @@ std::optional<RegionSelector::Result> RegionSelector::run(int kind, const Select
     } else {
         // A monitor came or went meanwhile: the cover put up ahead no longer fits.
         if (m_ahead) m_overlay.close();
-        if (m_overlay.cover(monitors))
-            beneathHint = showHintEarly(hintArea(MonitorLayout(monitors, beneathHint).primary()));
+        if (m_overlay.cover(monitors)) beneathHint = showHintEarly(hintArea(monitors));
     }
     m_ahead.reset();
     auto snapshot = std::make_shared<platform::ScreenImage>(m_screen.snapshot());
@@ -108,11 +107,15 @@ CaptureRect RegionSelector::hintArea(const platform::Monitor& primary) {
     return {left, top, left + kHintWidth, top + kHintHeight};
 }
 
+CaptureRect RegionSelector::hintArea(const std::vector<platform::Monitor>& monitors) {
+    // Before the snapshot: only the monitors' places count.
+    return hintArea(MonitorLayout(monitors, platform::ScreenImage{}).primary());
+}
+
 void RegionSelector::coverAhead() {
     if (m_open || m_ahead) return;
     std::vector<platform::Monitor> monitors = m_screen.monitors();
-    platform::ScreenImage none;
-    const CaptureRect hint = hintArea(MonitorLayout(monitors, none).primary());
+    const CaptureRect hint = hintArea(monitors);
     if (!m_overlay.coverAhead(monitors, hint.left, hint.top, hint.width(), hint.height())) return;
     // None of the program's windows lies over the hint's place, so what is read there now is
     // what the snapshot will hold once they are gone.

@@ -64,6 +64,8 @@ private:
 
     // The hint label's place on that monitor.
     static CaptureRect hintArea(const platform::Monitor& primary);
+    // The same on the primary one of those monitors.
+    static CaptureRect hintArea(const std::vector<platform::Monitor>& monitors);
     // On a frozen screen: the hint goes up before the snapshot is read; what it hides of the
     // screen is read first, to be put back into the snapshot. Empty when unreadable.
     platform::ScreenImage showHintEarly(const CaptureRect& hint);

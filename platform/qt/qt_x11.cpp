@@ -33,12 +33,22 @@ xcb_screen_t* defaultScreen(xcb_connection_t* c, int* number) {
 }
 
 bool composited(xcb_connection_t* c, int number) {
-    const std::string name = "_NET_WM_CM_S" + std::to_string(number);
-    XcbReply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr)};
-    if (!atom) return false;
+    // The selection's atom is the same for the connection's whole life: interned once (a round
+    // trip each capture saved); its owner is asked every time.
+    static xcb_connection_t* internedOn = nullptr;
+    static int internedFor = -1;
+    static xcb_atom_t selection = XCB_NONE;
+    if (c != internedOn || number != internedFor) {
+        const std::string name = "_NET_WM_CM_S" + std::to_string(number);
+        XcbReply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr)};
+        if (!atom) return false;
+        internedOn = c;
+        internedFor = number;
+        selection = atom->atom;
+    }
     XcbReply<xcb_get_selection_owner_reply_t> owner{
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr)};
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr)};
     return owner && owner->owner != XCB_NONE;
 }
 

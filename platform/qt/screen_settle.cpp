@@ -108,9 +108,9 @@ void ScreenSettle::watch(QWindow* window) {
     // Under a compositing manager the program's own see-through windows may lie above it: an
     // overlay that went up at once and shows the screen beneath until its snapshot is in.
     QList<xcb_window_t> seeThrough;
-    for (QWindow* other : QGuiApplication::topLevelWindows())
-        if (m_composited && other != window && other->handle())
-            seeThrough.append(xcb_window_t(other->winId()));
+    if (m_composited)
+        for (QWindow* other : QGuiApplication::topLevelWindows())
+            if (other != window && other->handle()) seeThrough.append(xcb_window_t(other->winId()));
     m_place = shownPart(
         c, m_frame, root,
         outer(*geometry.value) & QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels),

@@ -48,13 +48,13 @@ void OverlayWidget::open(QScreen* screen, bool takeKeyboard) {
     });
 }
 
-bool OverlayWidget::freeze(QScreen* screen, bool takeKeyboard) {
+bool OverlayWidget::freeze(QScreen* screen, bool takeKeyboard, bool seeThrough) {
     m_active = true;
     m_keyboard = takeKeyboard;
     // Nothing of the scene (no snapshot yet) may reach the screen before reveal().
     setUpdatesEnabled(false);
     // A compositing manager shows an unpainted window as it is: this one starts transparent.
-    if (ScreenFreeze::composited()) setAttribute(Qt::WA_TranslucentBackground);
+    if (seeThrough) setAttribute(Qt::WA_TranslucentBackground);
     create();
     if (QWindow* window = windowHandle()) {
         window->setScreen(screen);

@@ -28,8 +28,9 @@ public:
     // Covers the screen; the window that takes the keyboard also gets the focus.
     void open(QScreen* screen, bool takeKeyboard);
     // Covers the screen with an unmanaged window that shows, unpainted, the frozen screen
-    // beneath it; false when the window system did not let it (the window is then hidden).
-    bool freeze(QScreen* screen, bool takeKeyboard);
+    // beneath it (seeThrough, under a compositing manager: a transparent window over the live
+    // screen); false when the window system did not let it (the window is then hidden).
+    bool freeze(QScreen* screen, bool takeKeyboard, bool seeThrough);
     // Lets a frozen window paint the scene (the same pixels, once it holds the snapshot).
     void reveal();
     // Hides the window without reporting input any more.

@@ -78,13 +78,15 @@ std::unique_ptr<QtOverlay::Windows> QtOverlay::open(const std::vector<platform::
     windows->frozen = freeze;
     for (std::size_t m : order)
         windows->widgets.emplace_back(new OverlayWidget(windows->scene, monitors[m], freeze));
+    // Asked once for all the monitors' windows: the answer is a round trip to the server.
+    const bool seeThrough = freeze && ScreenFreeze::composited();
     for (std::size_t i = 0; i < order.size(); ++i) {
         OverlayWidget& widget = *windows->widgets[i];
         QScreen* screen = screens[shown[order[i]]];
         windows->screens.push_back(screen);
         windows->shown.push_back(monitors[order[i]]);
         if (!freeze) continue;
-        if (!widget.freeze(screen, i == 0)) return nullptr;
+        if (!widget.freeze(screen, i == 0, seeThrough)) return nullptr;
         windows->guard.allow(widget.windowHandle());
     }
     return windows;
