@@ -1,7 +1,9 @@
 #include "platform/x11_atoms.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #include "platform/x11/xcb_reply.h"
 
@@ -26,5 +28,22 @@ bool windowManagerReady(xcb_connection_t* connection) {
         xcb_get_property(connection, 0, root, atom(connection, "_NET_SUPPORTING_WM_CHECK"),
                          XCB_ATOM_WINDOW, 0, 1),
         nullptr)};
-    return check && xcb_get_property_value_length(check.value) >= 4;
+    if (!check || xcb_get_property_value_length(check.value) < 4) return false;
+    // A managed window carries the WM_STATE the manager gives it.
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_window_t probe = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    xcb_map_window(connection, probe);
+    const xcb_atom_t state = atom(connection, "WM_STATE");
+    bool managed = false;
+    for (int waited = 0; waited < 1000 && !managed; waited += 10) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const XcbReply<xcb_get_property_reply_t> reply{xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, probe, state, state, 0, 2), nullptr)};
+        managed = reply && xcb_get_property_value_length(reply.value) >= 4;
+    }
+    xcb_destroy_window(connection, probe);
+    xcb_flush(connection);
+    return managed;
 }

@@ -8,7 +8,8 @@
 xcb_atom_t atom(xcb_connection_t* connection, const char* name);
 // True when some client owns the selection of the name (WM_S0, _NET_WM_CM_S0, ...).
 bool selectionOwned(xcb_connection_t* connection, const char* name);
-// True once a window manager owns WM_S0 and has announced itself on the root window, which it
-// does only after it has taken the requests to map windows: a window shown earlier may be
-// mapped by the server before the manager takes it over.
+// True once a window manager owns WM_S0, has announced itself on the root window and has
+// taken over a window mapped now (a throwaway one, within a second). openbox announces itself
+// before it handles the requests to map windows, and a window shown in between can stay
+// unmapped for good.
 bool windowManagerReady(xcb_connection_t* connection);
